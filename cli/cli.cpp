@@ -1,0 +1,86 @@
+#include "cli/cli.h"
+
+#include "settings/settings_files.h"
+
+#include <QRegularExpression>
+
+using namespace Qt::StringLiterals;
+
+namespace tsuzuri::cli {
+
+namespace {
+
+void usage(QTextStream& s) {
+    s << u"usage: tsuzuri-cli <command> [--home DIR] [--folder NAME] ...\n"
+         u"  import MONTH.json       write one month page from JSON\n"
+         u"  export YYYYMM           print a month page as JSON\n"
+         u"  snippets YYYYMM         print the embedding snippets of a month page as JSON\n"
+         u"  upload [--yes] ENTRY... upload entries of the diary folder by FTP\n"_s;
+}
+
+} // namespace
+
+bool takeTarget(QStringList& args, Context& ctx, Target& target) {
+    target.home = ctx.defaultHome;
+    std::optional<QString> folder;
+    for (qsizetype i = 0; i < args.size();) {
+        const QString& a = args[i];
+        if (a == u"--home"_s || a == u"--folder"_s) {
+            if (i + 1 >= args.size()) {
+                ctx.err << a << u" needs a value\n"_s;
+                return false;
+            }
+            if (a == u"--home"_s)
+                target.home = args[i + 1];
+            else
+                folder = args[i + 1];
+            args.remove(i, 2);
+            continue;
+        }
+        ++i;
+    }
+    while (target.home.size() > 1 && target.home.endsWith(u'/'))
+        target.home.chop(1);
+    if (folder) {
+        target.folder = *folder;
+    } else {
+        const FdirRead fdir = readFdirIni(target.home);
+        target.folder = fdir.folder.value_or(u"diary"_s);
+    }
+    return true;
+}
+
+bool parseMonthArgument(const QString& text, Context& ctx, QString& year, QString& month) {
+    static const QRegularExpression re(u"^(\\d{4})(\\d{2})$"_s);
+    const auto m = re.match(text);
+    const int mm = m.hasMatch() ? m.captured(2).toInt() : 0;
+    if (!m.hasMatch() || mm < 1 || mm > 12) {
+        ctx.err << u"not a month (YYYYMM): "_s << text << u'\n';
+        return false;
+    }
+    year = m.captured(1);
+    month = m.captured(2);
+    return true;
+}
+
+int runCli(const QStringList& argsIn, Context& ctx) {
+    QStringList args = argsIn;
+    if (args.isEmpty() || args.first() == u"--help"_s || args.first() == u"-h"_s) {
+        usage(args.isEmpty() ? ctx.err : ctx.out);
+        return args.isEmpty() ? 2 : 0;
+    }
+    const QString command = args.takeFirst();
+    if (command == u"import"_s)
+        return runImport(args, ctx);
+    if (command == u"export"_s)
+        return runExport(args, ctx);
+    if (command == u"snippets"_s)
+        return runSnippets(args, ctx);
+    if (command == u"upload"_s)
+        return runUpload(args, ctx);
+    ctx.err << u"unknown command: "_s << command << u'\n';
+    usage(ctx.err);
+    return 2;
+}
+
+} // namespace tsuzuri::cli

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+namespace tsuzuri::cli {
+
+// The streams and defaults one run of the command-line tool works with; tests hand in buffers.
+struct Context {
+    QTextStream& out;
+    QTextStream& err;
+    QTextStream& in;
+    QString defaultHome;      // the folder of the executable
+    bool interactive = false; // standard input and error are a terminal
+};
+
+// The program folder and diary folder a command works on, from --home and --folder.
+struct Target {
+    QString home;
+    QString folder;
+};
+
+// args without the program name: "import", "--home", "DIR", "MONTH.json", …
+int runCli(const QStringList& args, Context& ctx);
+
+// Subcommands; args are what follows the subcommand's name.
+int runImport(const QStringList& args, Context& ctx);
+int runExport(const QStringList& args, Context& ctx);
+int runSnippets(const QStringList& args, Context& ctx);
+int runUpload(const QStringList& args, Context& ctx);
+
+// Splits --home DIR and --folder NAME off args (they may stand anywhere). The folder defaults to the last
+// line of ini/fdir.ini, else "diary". Returns false (after a message on err) on a malformed option.
+bool takeTarget(QStringList& args, Context& ctx, Target& target);
+
+// YYYYMM → "2005", "11"; false (after a message on err) when it names no month.
+bool parseMonthArgument(const QString& text, Context& ctx, QString& year, QString& month);
+
+} // namespace tsuzuri::cli

@@ -1,0 +1,60 @@
+#include "settings/diary_folder.h"
+
+#include "store/paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+using namespace Qt::StringLiterals;
+
+namespace tsuzuri {
+
+namespace {
+
+// Copy with replacement: the template copy in a diary folder always follows the program folder's.
+bool copyReplacing(const QString& from, const QString& to) {
+    if (!QFileInfo(from).isFile())
+        return false;
+    if (QFileInfo::exists(to) && !QFile::remove(to))
+        return false;
+    return QFile::copy(from, to);
+}
+
+} // namespace
+
+DiaryFolderCreation createDiaryFolder(const QString& home, const QString& folder) {
+    DiaryFolderCreation r;
+    const QString dir = paths::diaryFolder(home, folder);
+    const QString image = paths::imageFolder(home, folder);
+    QDir root;
+    if (!(QFileInfo(dir).isDir() || root.mkdir(dir))) {
+        r.outcome = Outcome::failure(Msg::FolderCreateFailed, {QDir::toNativeSeparators(dir)});
+        return r;
+    }
+    if (!(QFileInfo(image).isDir() || root.mkdir(image))) {
+        r.outcome = Outcome::failure(Msg::FolderCreateFailed, {QDir::toNativeSeparators(image)});
+        return r;
+    }
+    const bool css = copyReplacing(paths::templateCss(home), dir + u"/calender.css"_s);
+    const bool js = copyReplacing(paths::templateJs(home), dir + u"/calender.js"_s);
+    r.templatesCopied = css && js;
+    return r;
+}
+
+QStringList uploadListEntries(const QString& home, const QString& folder) {
+    QStringList entries;
+    const QDir dir(paths::diaryFolder(home, folder));
+    // Folders first, then files, each in the order the file system lists them.
+    for (const QString& name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Unsorted))
+        entries << u"[フォルダ]"_s + name;
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden, QDir::Unsorted))
+        entries << u"[ファイル]"_s + name;
+    return entries;
+}
+
+QString folderCaption(const QString& folder) {
+    return u"　ただいま【 "_s + folder + u" 】フォルダ内の日記を表示中です　"_s;
+}
+
+} // namespace tsuzuri

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "calendar/holidays.h"
+#include "store/outcome.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+#include <optional>
+
+namespace tsuzuri {
+
+// The FTP connection data of one diary folder (ini/app_<folder>.ini).
+struct ConnectionSettings {
+    QString host;      // [FTP]
+    QString user;      // [UID]
+    QString password;  // [PSW]
+    QString remoteDir; // [DIR]
+    int deleteAfterUpload = 0; // [CHK]: check-box value 0, 1 or 2
+};
+
+// The display sizes of one diary folder (ini/etc_<folder>.ini).
+struct SizeSettings {
+    QString imageWidth;  // [imw]
+    QString imageHeight; // [imh]
+    QString videoWidth;  // [mow]
+    QString videoHeight; // [moh]
+    int originalSize = 0; // [chk]: check-box value 0, 1 or 2
+    HolidayRules holidays = HolidayRules::Classic; // [hol]1, written only for the law rules
+};
+
+// What reading a settings file found. Only keys the file holds are set; the window keeps the others
+// as they are. A failure (a check-box value that is not a whole number 0..2) stops the reading: the keys
+// read before it are set, failed is true.
+struct ConnectionSettingsRead {
+    bool exists = false;
+    bool failed = false;
+    std::optional<QString> host, user, password, remoteDir;
+    std::optional<int> deleteAfterUpload;
+};
+struct SizeSettingsRead {
+    bool exists = false;
+    bool failed = false;
+    std::optional<QString> imageWidth, imageHeight, videoWidth, videoHeight;
+    std::optional<int> originalSize;
+    std::optional<HolidayRules> holidays;
+};
+
+// Parsing and rendering, without the disk.
+ConnectionSettingsRead parseConnectionSettings(QByteArrayView bytes);
+SizeSettingsRead parseSizeSettings(QByteArrayView bytes);
+// Nothing (and the outcome) when a value holds a line break or a character code page 932 cannot hold.
+std::optional<QByteArray> renderConnectionSettings(const ConnectionSettings& s, Outcome* why = nullptr);
+std::optional<QByteArray> renderSizeSettings(const SizeSettings& s, Outcome* why = nullptr);
+
+// The files themselves. Writing creates ini/ when missing and replaces the file atomically; the
+// connection file, which holds a password, is readable and writable by its owner only.
+ConnectionSettingsRead readConnectionSettings(const QString& home, const QString& folder);
+SizeSettingsRead readSizeSettings(const QString& home, const QString& folder);
+Outcome writeConnectionSettings(const QString& home, const QString& folder, const ConnectionSettings& s);
+Outcome writeSizeSettings(const QString& home, const QString& folder, const SizeSettings& s);
+
+// fdir.ini: nothing when the file is missing or unreadable; otherwise its last line, or nothing inside
+// when the file holds no line (the caller keeps its default, "diary").
+struct FdirRead {
+    bool exists = false;
+    std::optional<QString> folder;
+};
+FdirRead readFdirIni(const QString& home);
+Outcome writeFdirIni(const QString& home, const QString& folder);
+
+} // namespace tsuzuri

@@ -1,0 +1,283 @@
+#include "site/month_page_writer.h"
+
+#include "calendar/month.h"
+#include "site/page_format.h"
+#include "store/paths.h"
+#include "store/textfile.h"
+
+using namespace Qt::StringLiterals;
+
+namespace tsuzuri {
+
+namespace {
+
+constexpr QStringView kCrLf = u"\r\n";
+constexpr QStringView kBlankCell = u"<td>&nbsp;</td>";
+// The QuickTime addresses; neither may hold ".mp4", since the reader takes a video line's first ".mp4".
+constexpr QStringView kQuickTimeCab = u"http://www.apple.com/qtactivex/qtplugin.cab";
+constexpr QStringView kQuickTimeDownload = u"http://www.apple.com/quicktime/download/";
+
+class PageText {
+public:
+    PageText() { text_.reserve(64 * 1024); }
+    void line(QStringView s) {
+        text_ += s;
+        text_ += kCrLf;
+    }
+    QString& text() { return text_; }
+
+private:
+    QString text_;
+};
+
+QString dayContent(int day, bool linked) {
+    const QString d = QString::number(day);
+    return linked ? u"<a href=\"#name"_s + d + u"\">"_s + d + u"</a>"_s : d;
+}
+
+QString firstDayCell(int weekday, bool holiday, bool linked) {
+    const QString content = dayContent(1, linked);
+    if (weekday == 1)
+        return u"<td id=\"i1\" class=sun>"_s + content + u"</td>"_s;
+    if (weekday == 7)
+        return (holiday ? u"<td id=\"i1\" class=\"suk\">"_s : u"<td id=\"i1\" class=\"sat\">"_s) + content + u"</td>"_s;
+    if (holiday)
+        return u"<td id=\"i1\"><font color=FF0000>"_s + content + u"</font></td>"_s;
+    return u"<td id=\"i1\">"_s + content + u"</td>"_s;
+}
+
+QString dayCell(int column, int day, bool holiday, bool linked) {
+    QString cls;
+    if (column == 1)
+        cls = u" class=\"sun\""_s;
+    else if (holiday)
+        cls = u" class=\"suk\""_s;
+    else if (column == 7)
+        cls = u" class=\"sat\""_s;
+    return u"<td id=\"i"_s + QString::number(day) + u'"' + cls + u'>' + dayContent(day, linked) + u"</td>"_s;
+}
+
+struct MediaText {
+    QString lines;        // the media lines joined by CR LF
+    bool anyName = false; // some name is non-empty after trimming spaces
+};
+
+MediaText mediaText(const DiaryEntry& row, const MonthPageInput& in) {
+    MediaText out;
+    if (row.media.isEmpty())
+        return out;
+    // Each name ends at a ";"; text after the last ";" is not a name. Empty names (";;", a leading ";")
+    // write nothing, but never hide the names around them.
+    const QList<QStringView> parts = QStringView(row.media).split(u';');
+    QStringList lines;
+    for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
+        const QStringView name = parts[i];
+        if (trimSpaces(name).isEmpty())
+            continue;
+        out.anyName = true;
+        if (name.contains(u".mp4")) {
+            QString base = u"http://"_s + in.ftpHost + u'/' + in.remoteDir;
+            if (!in.remoteDir.endsWith(u'/'))
+                base += u'/';
+            const QString src = base + u"image/"_s + name.toString();
+            lines << u"<object classid=\"clsid:02BF25D5-8C17-4B23-BC80-D3488ABDDC6B\" width=\""_s + in.videoWidth +
+                         u"\" height=\""_s + in.videoHeight + u"\" codebase=\""_s + kQuickTimeCab.toString() + u"\">"_s +
+                         u"<param name=\"src\" value=\""_s + src + u"\">"_s +
+                         u"<param name=\"autoplay\" value=\"false\">"_s +
+                         u"<param name=\"controller\" value=\"true\">"_s + u"<embed src=\""_s + src +
+                         u"\" width=\""_s + in.videoWidth + u"\" height=\""_s + in.videoHeight +
+                         u"\" autoplay=\"true\" controller=\"false\" pluginspage=\""_s + kQuickTimeDownload.toString() +
+                         u"\"></object>"_s;
+        } else if (in.originalSize) {
+            lines << u"<a href=\"image/"_s + name.toString() + u"\" target=\"_blank\"><img class=\"limg\" src=\"image/"_s +
+                         name.toString() + u"\"></a>"_s;
+        } else {
+            lines << u"<a href=\"image/"_s + name.toString() + u"\" target=\"_blank\"><img class=\"limg\" src=\"image/"_s +
+                         name.toString() + u"\" width=\""_s + in.imageWidth + u"px\" height=\""_s + in.imageHeight +
+                         u"px\"></a>"_s;
+        }
+    }
+    out.lines = lines.join(kCrLf);
+    return out;
+}
+
+QString entryBlock(int day, const DiaryEntry& row, const MediaText& media) {
+    PageText b;
+    b.line(u"<a name=name"_s + QString::number(day) + u"></a><h2 class=\"dtitle\">"_s);
+    b.line(marker::kTitleStart);
+    b.line(row.title);
+    b.line(marker::kTitleEnd);
+    b.line(u"</h2>");
+    b.line(marker::kMediaStart);
+    if (media.anyName)
+        b.line(media.lines);
+    b.line(marker::kMediaEnd);
+    b.line(u"<p>");
+    b.line(marker::kBodyNote);
+    b.line(marker::kBodyStart);
+    b.line(QString(row.body).replace(u"\r"_s, u"</p><p>\r"_s));
+    b.line(marker::kBodyEnd);
+    b.line(u"</p>");
+    b.line(u"<p class=\"clr\"></p>");
+    b.line(u"<p class=\"ddate\">");
+    b.line(marker::kDateStart);
+    b.line(row.date);
+    b.line(marker::kDateEnd);
+    b.line(u"</p>");
+    b.line(u"<hr>");
+    return std::move(b.text());
+}
+
+} // namespace
+
+RenderResult renderMonthPage(const MonthPageInput& in) {
+    RenderResult result;
+    const EntryTable& table = in.entries;
+    const int count = std::min(table.count, EntryTable::kLastRow);
+
+    // The names check comes first, so a page is never half made of an entry that cannot be written.
+    for (int j = 1; j <= count; ++j) {
+        const QString& media = table.rows[j].media;
+        if (!media.isEmpty() && !media.endsWith(u';')) {
+            result.outcome = Outcome::failure(Msg::MediaNamesUnterminated);
+            return result;
+        }
+    }
+    const std::optional<int> year = parseWholeNumber(in.year);
+    const std::optional<int> month = parseWholeNumber(in.month);
+    if (!year || !month || *year < 1 || *year > 9999 || *month < 1 || *month > 12) {
+        result.outcome = Outcome::failure(Msg::ErrorOccurred);
+        return result;
+    }
+    const int y = *year;
+    const int m = *month;
+    const int days = daysInMonth(y, m);
+    const MonthHolidays holidays = monthHolidays(in.holidays, y, m);
+
+    PageText page;
+    page.line(u"<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN\" \"http://www.w3.org/TR/html4/strict.dtd\">");
+    page.line(u"<html>");
+    page.line(u"<head>");
+    page.line(u"<link rel=stylesheet type=\"text/css\" href=\"calender.css\">");
+    page.line(u"<script type=\"text/javascript\" src=\"calender.js\"></script>");
+    page.line(u"</head>");
+    page.line(u"<body onload=\"datemark()\">");
+    page.line(u"<div class=\"top\">");
+    page.line(marker::kSiteName);
+    page.line(in.siteTitle);
+    page.line(u"</div>");
+    page.line(u"<div class=\"contents\">");
+    page.line(u"<div class=\"side\">");
+    page.line(u"<div class=\"calendar\">");
+    page.line(marker::kCalendarStart);
+    page.line(u"<table class=\"cltbl\">");
+    page.line(u"<tr>");
+    page.line(u"<td class=\"cltbltop\" colspan=7>");
+    page.line(in.year + u"年"_s + in.month + u"月"_s);
+    page.line(u"</td>");
+    page.line(u"</tr>");
+    page.line(u"<tr>");
+    page.line(u"<td class=\"sun\">Sun</td>");
+    page.line(u"<td>Mon</td>");
+    page.line(u"<td>Tue</td>");
+    page.line(u"<td>Wed</td>");
+    page.line(u"<td>Thu</td>");
+    page.line(u"<td>Fri</td>");
+    page.line(u"<td class=\"sat\">Sat</td>");
+
+    std::array<QString, 43> cells;
+    cells.fill(kBlankCell.toString());
+    QString diary; // entry blocks, newest day first
+    int day = 0;
+    bool ended = false;
+    for (int p = 1; p <= 42; ++p) {
+        if (!ended && day < days)
+            ++day;
+        else
+            ended = true;
+
+        if (ended) {
+            cells[p] = kBlankCell.toString();
+            // A month that ends within the fifth row has no sixth row at all.
+            if (p == 36)
+                break;
+        } else {
+            const QString date = dateLine(in.year, in.month, QString::asprintf("%02d", day));
+            const bool linked = table.hasEntry(date);
+            const bool holiday = holidays.page[day];
+            if (day == 1) {
+                // Day 1 goes straight to its weekday's column; the positions before it stay blank.
+                const int w = weekdayOf(y, m, 1);
+                cells[w] = firstDayCell(w, holiday, linked);
+                p = w;
+            } else {
+                cells[p] = dayCell((p - 1) % 7 + 1, day, holiday, linked);
+            }
+            for (int j = 1; j <= count; ++j) {
+                const DiaryEntry& row = table.rows[j];
+                if (row.date != date)
+                    continue;
+                const MediaText media = mediaText(row, in);
+                if (trimSpaces(row.title).isEmpty() && trimSpaces(row.body).isEmpty() && !media.anyName)
+                    continue;
+                diary.prepend(entryBlock(day, row, media));
+            }
+        }
+        if (p % 7 == 0) {
+            QString tr = u"<tr class=\"cltr\">"_s;
+            for (int k = p - 6; k <= p; ++k) {
+                tr += u'\r';
+                tr += cells[k];
+            }
+            tr += u"</tr>"_s;
+            page.line(tr);
+        }
+    }
+
+    page.line(u"</table>");
+    page.line(marker::kCalendarEnd);
+    page.line(u"</div>");
+    page.line(u"<div class=\"link\">");
+    page.line(u"<p class=\"arc\">Archive</p>");
+    page.line(u"<ul>");
+    page.line(marker::kLinksStart);
+    result.page.links = in.links;
+    for (LinkPair& link : result.page.links) {
+        if (link.title.isEmpty())
+            continue;
+        if (!link.path.contains(u".html") && !link.path.contains(u".htm"))
+            link.path += u".html"_s;
+        page.line(u"<li><a href=\""_s + link.path + u"\">"_s + link.title + u"</a></li>"_s);
+    }
+    page.line(marker::kLinksEnd);
+    page.line(u"</ul>");
+    page.line(u"</div>");
+    page.line(u"</div>");
+    page.line(u"<div class=\"diary\">");
+    page.line(marker::kDiaryStart);
+    page.line(diary);
+    page.line(marker::kDiaryEnd);
+    page.line(u"</div>");
+    page.line(u"</div>");
+    page.line(u"</body>");
+    page.line(u"</html>");
+
+    result.page.bytes = textfile::encode(page.text());
+    return result;
+}
+
+Outcome MakeMonthHtml(const QString& home, const QString& folder, const MonthPageInput& input,
+                      LinkPairs* completedLinks) {
+    RenderResult r = renderMonthPage(input);
+    if (!r.outcome.ok())
+        return r.outcome;
+    const Outcome written =
+        textfile::writeFileAtomically(paths::monthPage(home, folder, input.year, input.month), r.page.bytes);
+    if (!written.ok())
+        return written;
+    if (completedLinks)
+        *completedLinks = r.page.links;
+    return Outcome::success();
+}
+
+} // namespace tsuzuri

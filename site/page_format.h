@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QStringView>
+
+// The markers the page writer puts around every field, and that the reader and the snippet builder
+// look for. They are the store's format: never change a character.
+namespace tsuzuri::marker {
+
+inline constexpr QStringView kSiteName = u"<!--↓サイト名-->";
+inline constexpr QStringView kCalendarStart = u"<!--ここからカレンダー-->";
+inline constexpr QStringView kCalendarEnd = u"<!--ここまでカレンダー-->";
+inline constexpr QStringView kLinksStart = u"<!--ここからリンク-->";
+inline constexpr QStringView kLinksEnd = u"<!--ここまでリンク-->";
+inline constexpr QStringView kDiaryStart = u"<!--ここから日記-->";
+inline constexpr QStringView kDiaryEnd = u"<!--ここまで日記-->";
+inline constexpr QStringView kTitleStart = u"<!--ここから日記タイトルを記述-->";
+inline constexpr QStringView kTitleEnd = u"<!--ここまで日記タイトルを記述-->";
+inline constexpr QStringView kMediaStart = u"<!--ここから画像イメージ-->";
+inline constexpr QStringView kMediaEnd = u"<!--ここまで画像イメージ-->";
+inline constexpr QStringView kBodyNote = u"<!--(注)日記本文の後ろに付加されている</p><p>は消さないで下さい！-->";
+inline constexpr QStringView kBodyStart = u"<!--ここから日記本文を記述-->";
+inline constexpr QStringView kBodyEnd = u"<!--ここまで日記本文を記述-->";
+inline constexpr QStringView kDateStart = u"<!--ここから日記掲載日を記述-->";
+inline constexpr QStringView kDateEnd = u"<!--ここまで日記掲載日を記述-->";
+
+// Put before every line break of a body in the page.
+inline constexpr QStringView kParagraphBreak = u"</p><p>";
+
+} // namespace tsuzuri::marker

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace tsuzuri {
+
+// Every text the program shows lives in one table (messages.cpp); core code only names them.
+enum class Msg {
+    None,
+    // Coded messages of the calendar and the diary ("e1" .. "e7").
+    E1, E2, E3, E4, E5, E6, E7,
+    // Fixed texts of the program.
+    ErrorOccurred,          // エラーが発生しました。
+    MediaNamesUnterminated, // three lines about the missing ";"
+    YearNotNumeric,         // 半角数値で入力して下さい
+    NoDaySelected,          // 日にちが選択されていません。
+    StartupFailed,          // 【fdir.ini】… / 説明書を参照して下さい。
+    FolderMissingCreate,    // %1 = folder name
+    FolderCreated,          // %1 = folder name
+    FolderNameChanged,
+    TemplatesNotCopied,
+    ImageFolderMissing,     // lone CR between the sentences
+    SettingsLoadFailed,     // lone CR between the sentences
+    ImageSizeNotSet,
+    UploadConfirm,          // %1 = folder name, %2 = remote folder as typed
+    UploadDone,
+    // Texts of our own for failures the program must not hide.
+    PageUnreadable,         // %1 = page file name
+    PageTooManyEntries,     // %1 = page file name
+    MonthNotWritable,       // %1 = page file name; its entries were not read completely
+    EntryTableFull,         // %1 = date line
+    WriteFailed,            // %1 = file path
+    CannotEncode,           // %1 = what holds the text (a caption)
+    LineBreakInSetting,     // %1 = what holds the text
+    FolderCreateFailed,     // %1 = folder path
+    UnsavedEdits,
+    ErrorWithReason,        // %1 = reason
+    LaunchFailed,           // %1 = program, %2 = reason
+    CopyFailed,             // %1 = file names
+    DropRejected,           // %1 = names left out
+    ReplaceExisting,        // %1 = file name
+    UploadRefusedName,      // %1 = name
+};
+
+// Result of a core operation: ok, or the message to show and its arguments.
+struct Outcome {
+    Msg msg = Msg::None;
+    QStringList args;
+
+    bool ok() const { return msg == Msg::None; }
+    static Outcome success() { return {}; }
+    static Outcome failure(Msg m, QStringList a = {}) { return {m, std::move(a)}; }
+};
+
+// The exact text of a message, arguments filled in.
+QString messageText(Msg msg, const QStringList& args = {});
+inline QString messageText(const Outcome& o) { return messageText(o.msg, o.args); }
+
+// The coded message table ("e1" .. "e7"); an unknown code gives the empty text.
+QString codedMessageText(const QString& code);
+
+} // namespace tsuzuri

@@ -1,0 +1,203 @@
+#include "store/textfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+using namespace Qt::StringLiterals;
+
+namespace tsuzuri::textfile {
+
+namespace {
+
+// The converters are stateless for our use (code page 932 has no shift states), so one pair serves.
+QStringEncoder& encoder() {
+    thread_local QStringEncoder enc("windows-31j", QStringConverter::Flag::Stateless);
+    return enc;
+}
+
+QStringDecoder& decoder() {
+    thread_local QStringDecoder dec("windows-31j", QStringConverter::Flag::Stateless);
+    return dec;
+}
+
+QByteArray rawEncode(QStringView text) {
+    QByteArray out = encoder().encode(text);
+    encoder().resetState();
+    return out;
+}
+
+QString rawDecode(QByteArrayView bytes) {
+    QString out = decoder().decode(bytes);
+    decoder().resetState();
+    return out;
+}
+
+// Whether one code point (given as its UTF-16 text) survives code page 932 exactly.
+bool codePointEncodes(QStringView cp) {
+    if (cp.size() == 1 && cp[0].unicode() < 0x80)
+        return true;
+    // The converter "round-trips" U+FFFD through its substitution bytes; no real code exists for it.
+    if (cp.size() == 1 && (cp[0].isSurrogate() || cp[0] == QChar::ReplacementCharacter))
+        return false;
+    return rawDecode(rawEncode(cp)) == cp;
+}
+
+template <typename OnCodePoint>
+void forEachCodePoint(QStringView text, OnCodePoint&& f) {
+    qsizetype i = 0;
+    while (i < text.size()) {
+        qsizetype len = 1;
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            len = 2;
+        f(text.sliced(i, len));
+        i += len;
+    }
+}
+
+char32_t codePointOf(QStringView cp) {
+    if (cp.size() == 2)
+        return QChar::surrogateToUcs4(cp[0], cp[1]);
+    return cp[0].unicode();
+}
+
+} // namespace
+
+QByteArray encode(QStringView text) {
+    QByteArray bytes = rawEncode(text);
+    if (!text.contains(QChar::ReplacementCharacter) && rawDecode(bytes) == text)
+        return bytes;
+    // Slow path, only for texts holding something code page 932 lacks.
+    QString escaped;
+    escaped.reserve(text.size() + 16);
+    forEachCodePoint(text, [&](QStringView cp) {
+        if (codePointEncodes(cp)) {
+            escaped += cp;
+        } else {
+            escaped += u"&#"_s + QString::number(codePointOf(cp)) + u';';
+        }
+    });
+    return rawEncode(escaped);
+}
+
+std::optional<QByteArray> encodeStrict(QStringView text) {
+    QByteArray bytes = rawEncode(text);
+    if (text.contains(QChar::ReplacementCharacter) || rawDecode(bytes) != text)
+        return std::nullopt;
+    return bytes;
+}
+
+bool canEncode(QStringView text) { return encodeStrict(text).has_value(); }
+
+QString decode(QByteArrayView bytes) { return rawDecode(bytes); }
+
+QString unescapeReferences(QString text) {
+    if (!text.contains(u"&#"))
+        return text;
+    QString out;
+    out.reserve(text.size());
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n) {
+        if (text[i] == u'&' && i + 2 < n && text[i + 1] == u'#' && text[i + 2] >= u'1' && text[i + 2] <= u'9') {
+            qsizetype j = i + 2;
+            char32_t value = 0;
+            while (j < n && j - (i + 2) < 8 && text[j] >= u'0' && text[j] <= u'9') {
+                value = value * 10 + char32_t(text[j].unicode() - u'0');
+                ++j;
+            }
+            // Only the canonical form the writer produces, for a real character code page 932 lacks.
+            const bool scalar = value <= 0x10FFFF && !(value >= 0xD800 && value <= 0xDFFF);
+            if (j < n && text[j] == u';' && scalar) {
+                const QString ch = QString::fromUcs4(&value, 1);
+                if (!codePointEncodes(ch)) {
+                    out += ch;
+                    i = j + 1;
+                    continue;
+                }
+            }
+        }
+        out += text[i];
+        ++i;
+    }
+    return out;
+}
+
+QString decodeWithReferences(QByteArrayView bytes) { return unescapeReferences(rawDecode(bytes)); }
+
+QList<QStringView> splitLines(QStringView text) {
+    QList<QStringView> lines;
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c == u'\r' || c == u'\n') {
+            lines.append(text.sliced(start, i - start));
+            if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
+                ++i;
+            start = i + 1;
+        }
+    }
+    if (start < n)
+        lines.append(text.sliced(start));
+    return lines;
+}
+
+QString normalizeLineBreaks(QStringView text) {
+    QString out;
+    out.reserve(text.size() + 8);
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c == u'\r' || c == u'\n') {
+            out += kCrLf;
+            if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
+                ++i;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::optional<QByteArray> readFile(const QString& path, QString* error) {
+    // Binary on purpose: the calendar rows carry lone CRs that text mode would eat.
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = file.errorString();
+        return std::nullopt;
+    }
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        if (error)
+            *error = file.errorString();
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+Outcome writeFileAtomically(const QString& path, QByteArrayView bytes,
+                            std::optional<QFileDevice::Permissions> permissions) {
+    QSaveFile file(path);
+    // Unbuffered, so a short write (full disk, size limit) shows in write()'s count: a buffered flush
+    // can lose it and let commit() rename a truncated file over the only copy of the diary.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return Outcome::failure(Msg::WriteFailed, {QDir::toNativeSeparators(path)});
+    if (permissions && !file.setPermissions(*permissions)) {
+        file.cancelWriting();
+        return Outcome::failure(Msg::WriteFailed, {QDir::toNativeSeparators(path)});
+    }
+    if (file.write(bytes.data(), bytes.size()) != bytes.size()) {
+        file.cancelWriting();
+        return Outcome::failure(Msg::WriteFailed, {QDir::toNativeSeparators(path)});
+    }
+    if (!file.commit())
+        return Outcome::failure(Msg::WriteFailed, {QDir::toNativeSeparators(path)});
+    return Outcome::success();
+}
+
+} // namespace tsuzuri::textfile
