@@ -1,6 +1,8 @@
 #include "store/entry_table.h"
 #include "store/outcome.h"
 
+#include "qt_printers.h"
+
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "qt_printers.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>

@@ -1,0 +1,151 @@
+#include "calendar/holidays.h"
+#include "calendar/month.h"
+
+#include "qt_printers.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using namespace tsuzuri;
+
+namespace {
+
+// The name the classic rules give a date, with the Monday ordinal counted as the callers count it.
+QString nameOn(int y, int m, int d) {
+    int mondays = 0;
+    for (int i = 1; i <= d; ++i) {
+        if (weekdayOf(y, m, i) == 2)
+            ++mondays;
+    }
+    return classicHolidayName(y, m, d, mondays, weekdayOf(y, m, d));
+}
+
+int dayNamed(int y, int m, const QString& name) {
+    for (int d = 1; d <= daysInMonth(y, m); ++d) {
+        if (nameOn(y, m, d) == name)
+            return d;
+    }
+    return 0;
+}
+
+} // namespace
+
+TEST(ClassicHolidays, MondayAndEquinoxHolidaysOf2005) {
+    EXPECT_EQ(dayNamed(2005, 1, u"成人の日"_s), 10);
+    EXPECT_EQ(dayNamed(2005, 3, u"春分の日"_s), 20);
+    EXPECT_EQ(dayNamed(2005, 7, u"海の日"_s), 18);
+    EXPECT_EQ(dayNamed(2005, 9, u"敬老の日"_s), 19);
+    EXPECT_EQ(dayNamed(2005, 9, u"秋分の日"_s), 23);
+    EXPECT_EQ(dayNamed(2005, 10, u"体育の日"_s), 10);
+}
+
+TEST(ClassicHolidays, EquinoxFormulaRunsOnUnchangedAcrossCenturies) {
+    EXPECT_EQ(dayNamed(2006, 3, u"春分の日"_s), 21);
+    EXPECT_EQ(dayNamed(2012, 9, u"秋分の日"_s), 22);
+    EXPECT_EQ(dayNamed(2100, 3, u"春分の日"_s), 19);
+    EXPECT_EQ(dayNamed(2100, 9, u"秋分の日"_s), 22);
+    EXPECT_EQ(dayNamed(2999, 3, u"春分の日"_s), 13);
+    EXPECT_EQ(dayNamed(2999, 9, u"秋分の日"_s), 15);
+}
+
+TEST(ClassicHolidays, EarlierRuleWinsWhenTwoMatch) {
+    // 21 September 2144 is both the autumnal equinox and the third Monday.
+    ASSERT_EQ(weekdayOf(2144, 9, 21), 2);
+    EXPECT_EQ(nameOn(2144, 9, 21), u"敬老の日"_s);
+}
+
+TEST(ClassicHolidays, AmbiguousMonthDayKeysAlsoTestTheMonth) {
+    EXPECT_EQ(nameOn(2005, 1, 13), QString());
+    EXPECT_EQ(nameOn(2005, 11, 3), u"文化の日"_s);
+    EXPECT_EQ(nameOn(2005, 1, 1), u"元旦"_s);
+    EXPECT_EQ(nameOn(2005, 11, 1), QString());
+    EXPECT_EQ(nameOn(2026, 12, 23), u"天皇誕生日"_s);
+}
+
+TEST(ClassicHolidays, MondayRulesNeedAMonday) {
+    // A Tuesday with Monday ordinal 2 in January is no 成人の日.
+    EXPECT_EQ(classicHolidayName(2005, 1, 11, 2, 3), QString());
+    EXPECT_EQ(classicHolidayName(2005, 1, 10, 2, 2), u"成人の日"_s);
+}
+
+TEST(ClassicHolidays, CheckHolidaySetsBothFlagsForASundayHolidayAndNeverClears) {
+    int holiday = 0;
+    int substitute = 0;
+    CheckHoliday(2006, 1, 1, 0, 1, holiday, substitute);
+    EXPECT_EQ(holiday, 1);
+    EXPECT_EQ(substitute, 1);
+    CheckHoliday(2006, 1, 3, 1, 3, holiday, substitute);
+    EXPECT_EQ(holiday, 1);
+    EXPECT_EQ(substitute, 1);
+    int h2 = 0;
+    int s2 = 0;
+    CheckHoliday(2005, 1, 1, 0, 7, h2, s2); // a Saturday holiday
+    EXPECT_EQ(h2, 1);
+    EXPECT_EQ(s2, 0);
+}
+
+TEST(ClassicHolidays, MarkHolidayNamesTheSubstituteAndLetsALaterRuleRenameIt) {
+    HolidayCells cells;
+    // May 2009: the 1st is a Friday (cell 6), so the 3rd (a Sunday) is cell 8.
+    MarkHoliday(2009, 5, 3, 8, 0, 1, cells);
+    EXPECT_EQ(cells.names[8], u"憲法記念日"_s);
+    EXPECT_FALSE(cells.red[8]) << "a Sunday is red as a Sunday already";
+    EXPECT_EQ(cells.names[9], u"振替休日"_s);
+    EXPECT_TRUE(cells.red[9]);
+    MarkHoliday(2009, 5, 4, 9, 1, 2, cells);
+    EXPECT_EQ(cells.names[9], u"国民の休日"_s);
+    MarkHoliday(2009, 5, 6, 11, 1, 4, cells);
+    EXPECT_EQ(cells.names[11], QString());
+    EXPECT_FALSE(cells.red[11]);
+}
+
+TEST(ClassicHolidays, MonthViewAgreesWithTheGridAndThePage) {
+    const MonthHolidays jan2006 = monthHolidays(HolidayRules::Classic, 2006, 1);
+    EXPECT_EQ(jan2006.tooltip[1], u"元旦"_s);
+    EXPECT_EQ(jan2006.tooltip[2], u"振替休日"_s);
+    EXPECT_TRUE(jan2006.grid[2]);
+    EXPECT_TRUE(jan2006.page[1]);
+    EXPECT_TRUE(jan2006.page[2]);
+    EXPECT_FALSE(jan2006.grid[1]) << "Sunday's own cell is red as a Sunday";
+    EXPECT_EQ(jan2006.tooltip[9], u"成人の日"_s);
+
+    // 4 May 2008 is a Sunday: the 5th is 子供の日 in its own right, the 6th is ordinary.
+    const MonthHolidays may2008 = monthHolidays(HolidayRules::Classic, 2008, 5);
+    EXPECT_EQ(may2008.tooltip[5], u"子供の日"_s);
+    EXPECT_EQ(may2008.tooltip[6], QString());
+    EXPECT_FALSE(may2008.page[6]);
+    EXPECT_FALSE(may2008.grid[6]);
+    // The classic rules know nothing of later law: 23 December stays, 11 August is ordinary.
+    EXPECT_TRUE(monthHolidays(HolidayRules::Classic, 2026, 12).page[23]);
+    EXPECT_FALSE(monthHolidays(HolidayRules::Classic, 2026, 8).page[11]);
+}
+
+TEST(MonthLengths, DaysAndWeekdays) {
+    EXPECT_EQ(daysInMonth(1900, 2), 28);
+    EXPECT_EQ(daysInMonth(2000, 2), 29);
+    EXPECT_EQ(daysInMonth(2004, 2), 29);
+    EXPECT_EQ(daysInMonth(2100, 2), 28);
+    EXPECT_EQ(daysInMonth(2005, 11), 30);
+    EXPECT_EQ(daysInMonth(2005, 12), 31);
+    EXPECT_EQ(weekdayOf(2005, 11, 5), 7);
+    EXPECT_EQ(weekdayOf(2006, 1, 1), 1);
+    EXPECT_EQ(weekdayOf(1899, 12, 31), 1);
+}
+
+TEST(NumberTests, WholeNumbersForMonthCommandsAndLooserNumbersForGenerate) {
+    EXPECT_EQ(parseWholeNumber(u"2005"), 2005);
+    EXPECT_EQ(parseWholeNumber(u" 3 "), 3);
+    EXPECT_EQ(parseWholeNumber(u"-1"), -1);
+    EXPECT_FALSE(parseWholeNumber(u"2005.5"));
+    EXPECT_FALSE(parseWholeNumber(u"3.0"));
+    EXPECT_FALSE(parseWholeNumber(u"abc"));
+    EXPECT_FALSE(parseWholeNumber(u""));
+    EXPECT_FALSE(parseWholeNumber(u"２００５"));
+    EXPECT_FALSE(parseWholeNumber(u"99999999999"));
+    EXPECT_TRUE(isNumeric(u"2005"));
+    EXPECT_TRUE(isNumeric(u"2005.5"));
+    EXPECT_TRUE(isNumeric(u" -12 "));
+    EXPECT_FALSE(isNumeric(u"abc"));
+    EXPECT_FALSE(isNumeric(u"."));
+    EXPECT_FALSE(isNumeric(u""));
+}
