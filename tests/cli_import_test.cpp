@@ -1,0 +1,108 @@
+#include "cli/cli.h"
+#include "settings/settings_files.h"
+#include "site/month_page_writer.h"
+#include "store/paths.h"
+#include "store/textfile.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include "qt_printers.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using namespace tsuzuri;
+
+class CliImportTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(QDir(home.path()).mkpath(u"diary"_s)); }
+
+    int run(QStringList args) {
+        out.clear();
+        err.clear();
+        QTextStream o(&out), e(&err), i(&in);
+        cli::Context ctx{o, e, i, home.path(), false};
+        const int rc = cli::runCli(args, ctx);
+        o.flush();
+        e.flush();
+        return rc;
+    }
+    QString json(const QByteArray& text) {
+        const QString path = home.filePath(u"month.json"_s);
+        EXPECT_TRUE(textfile::writeFileAtomically(path, text).ok());
+        return path;
+    }
+    QString page(const QString& folder = u"diary"_s) const { return paths::monthPage(home.path(), folder, u"2005", u"11"); }
+
+    QTemporaryDir home;
+    QString out, err, in;
+};
+
+TEST_F(CliImportTest, WritesTheWritersPageWithLineBreaksAsCrLfAndSettingsFromTheFolder) {
+    ASSERT_TRUE(writeSizeSettings(home.path(), u"diary"_s, {u"640"_s, u"480"_s, u"1"_s, u"2"_s, 0, {}}).ok());
+    ASSERT_TRUE(writeConnectionSettings(home.path(), u"diary"_s, {u"host.jp"_s, {}, {}, u"www"_s, 0}).ok());
+    const QString path = json(R"({"year":"2005","month":"11","siteTitle":"題\nsecond",
+        "links":[{"title":"10月","path":"200510"}],
+        "entries":[{"date":"2005年11月04日","title":"t","body":"a\nb\rc\r\nd","media":"x.jpg;v.mp4;"}],
+        "settings":{"imageWidth":"320"}})"_ba);
+    ASSERT_EQ(run({u"import"_s, path}), 0) << err.toStdString();
+    EXPECT_EQ(out.trimmed(), page());
+
+    MonthPageInput expected;
+    expected.year = u"2005"_s;
+    expected.month = u"11"_s;
+    expected.siteTitle = u"題\r\nsecond"_s;
+    expected.links[0] = {u"10月"_s, u"200510"_s};
+    expected.entries.rows[1] = {u"t"_s, u"a\r\nb\r\nc\r\nd"_s, u"2005年11月04日"_s, u"x.jpg;v.mp4;"_s};
+    expected.entries.count = 1;
+    expected.imageWidth = u"320"_s;  // from the file
+    expected.imageHeight = u"480"_s; // from etc_diary.ini
+    expected.videoWidth = u"1"_s;
+    expected.videoHeight = u"2"_s;
+    expected.ftpHost = u"host.jp"_s;
+    expected.remoteDir = u"www"_s;
+    EXPECT_EQ(textfile::readFile(page()), renderMonthPage(expected).page.bytes);
+}
+
+TEST_F(CliImportTest, FolderDefaultsToFdirIniAndCanBeNamed) {
+    ASSERT_TRUE(QDir(home.path()).mkpath(u"other"_s));
+    ASSERT_TRUE(writeFdirIni(home.path(), u"other"_s).ok());
+    const QString path = json(R"({"year":"2005","month":"11"})"_ba);
+    ASSERT_EQ(run({u"import"_s, path}), 0) << err.toStdString();
+    EXPECT_TRUE(QFile::exists(page(u"other"_s)));
+    ASSERT_EQ(run({u"import"_s, u"--folder"_s, u"diary"_s, path}), 0) << err.toStdString();
+    EXPECT_TRUE(QFile::exists(page()));
+}
+
+TEST_F(CliImportTest, ErrorsWriteNothingAndExitWithOne) {
+    ASSERT_TRUE(textfile::writeFileAtomically(page(), "old").ok());
+    const struct {
+        QByteArray json;
+        const char* expect;
+    } cases[] = {
+        {"not json", "not a JSON object"},
+        {R"({"year":"2005","month":"13"})", "month"},
+        {R"({"year":"20x5","month":"11"})", "year"},
+        {R"({"year":"2005","month":"11","entries":[{"date":"2005年11月04日","media":"a.jpg"}]})", "「;」"},
+        {R"({"year":"2005","month":"11","links":[{},{},{},{},{},{},{},{},{},{},{},{},{}]})", "12 links"},
+        {R"({"year":"2005","month":"11","entries":[{"title":5}]})", "must be a string"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(run({u"import"_s, json(c.json)}), 1) << c.json.toStdString();
+        EXPECT_TRUE(err.contains(QString::fromUtf8(c.expect))) << err.toStdString();
+        EXPECT_EQ(textfile::readFile(page()), QByteArray("old"));
+    }
+    EXPECT_EQ(run({u"import"_s, u"--folder"_s, u"missing"_s, json("{}")}), 1);
+    EXPECT_TRUE(err.contains(u"does not exist"_s));
+    EXPECT_EQ(run({u"import"_s, home.filePath(u"nofile.json"_s)}), 1);
+    EXPECT_EQ(run({u"import"_s, u"--home"_s}), 1);
+}
+
+TEST_F(CliImportTest, MonthWrittenWithoutLeadingZeroNamesTheSamePage) {
+    ASSERT_EQ(run({u"import"_s, json(R"({"year":2005,"month":"11"})")}), 0) << err.toStdString();
+    EXPECT_TRUE(QFile::exists(page()));
+    const QString path = json(R"({"year":"2005","month":"3"})");
+    ASSERT_EQ(run({u"import"_s, path}), 0);
+    EXPECT_TRUE(QFile::exists(paths::monthPage(home.path(), u"diary"_s, u"2005", u"03")));
+}
