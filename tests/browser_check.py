@@ -1,0 +1,183 @@
+#!/usr/bin/env python3
+"""Opens generated month pages in headless Chromium with the templates beside them.
+
+  browser_check.py --generator <sample_month_page> --templates <folder with calender.css/.js>
+
+Checks that datemark() marks today's day cell on the current month's page (adding its class, keeping
+the cell's own), marks nothing on other months or when the title cell and file name name no month,
+falls back to the file name when the title cell is gone, and that no page writes anything to the
+console. A control page whose script throws must be seen throwing, so a Chromium that stops reporting
+its console cannot make the check pass. Exits 77 (skipped) when Chromium is not installed.
+"""
+
+import argparse
+import datetime
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+SKIPPED = 77
+
+CHROMIUM_FLAGS = [
+    "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+    "--disable-background-networking", "--disable-component-update", "--disable-sync",
+    "--enable-logging=stderr", "--v=0",
+]
+
+# Chromium logs every console message, whatever its level, as ...:CONSOLE:<line>] or CONSOLE(<line>).
+CONSOLE_LINE = re.compile(r"\bCONSOLE\b")
+TD_TAG = re.compile(rb"<td\b[^>]*>", re.IGNORECASE)
+ATTR = re.compile(rb'\b(id|class)\s*=\s*(?:"([^"]*)"|([^\s>]+))', re.IGNORECASE)
+
+
+def find_chromium(given):
+    for candidate in ([given] if given else []) + ["chromium", "chromium-browser"]:
+        path = shutil.which(candidate)
+        if path:
+            return path
+    return None
+
+
+def cells(html):
+    """id -> list of classes, for every td carrying an id."""
+    result = {}
+    for tag in TD_TAG.findall(html):
+        attrs = {}
+        for name, quoted, bare in ATTR.findall(tag):
+            attrs[name.lower()] = quoted or bare
+        if b"id" in attrs:
+            result[attrs[b"id"].decode("ascii", "replace")] = attrs.get(b"class", b"").decode("ascii", "replace").split()
+    return result
+
+
+class Browser:
+    def __init__(self, binary, scratch):
+        self.binary = binary
+        self.scratch = scratch
+        self.runs = 0
+
+    def open(self, page):
+        """Loads the page until its load event has run; returns (serialised DOM, console lines)."""
+        self.runs += 1
+        profile = os.path.join(self.scratch, "profile%d" % self.runs)
+        os.mkdir(profile)
+        env = dict(os.environ, HOME=profile)
+        proc = subprocess.run(
+            [self.binary] + CHROMIUM_FLAGS + ["--user-data-dir=" + profile, "--dump-dom", "file://" + page],
+            stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=env, timeout=30)
+        log = proc.stderr.decode("utf-8", "replace").splitlines()
+        if proc.returncode != 0 or not proc.stdout.strip():
+            raise RuntimeError("chromium failed on %s (exit %d):\n%s" % (page, proc.returncode, "\n".join(log[-20:])))
+        return proc.stdout, [line for line in log if CONSOLE_LINE.search(line)]
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--generator", required=True)
+    parser.add_argument("--templates", required=True)
+    parser.add_argument("--chromium")
+    opts = parser.parse_args()
+
+    chromium = find_chromium(opts.chromium)
+    if not chromium:
+        print("chromium is not installed; skipping the browser check")
+        return SKIPPED
+
+    with tempfile.TemporaryDirectory(prefix="tsuzuri-browser-") as scratch:
+        browser = Browser(chromium, scratch)
+        failures = []
+
+        def folder(name):
+            path = os.path.join(scratch, name)
+            os.makedirs(path)
+            for template in ("calender.css", "calender.js"):
+                shutil.copy(os.path.join(opts.templates, template), path)
+            return path
+
+        def generate(year, month, name):
+            subprocess.run([opts.generator, scratch, name, str(year), str(month)], check=True, timeout=30)
+            for template in ("calender.css", "calender.js"):
+                shutil.copy(os.path.join(opts.templates, template), os.path.join(scratch, name))
+            return os.path.join(scratch, name, "%04d%02d.html" % (year, month))
+
+        def check(label, page, today_marked, expect_console=False):
+            # A day that ends while Chromium runs would move "today"; such a run is repeated once.
+            for _ in range(2):
+                before = datetime.date.today()
+                dom, console = browser.open(page)
+                today = datetime.date.today()
+                if before == today:
+                    break
+            with open(page, "rb") as f:
+                source = cells(f.read())
+            shown = cells(dom)
+            marked = sorted(cell for cell, classes in shown.items() if "today" in classes)
+            want = ["i%d" % today.day] if today_marked(today) else []
+            found = []
+            if marked != want:
+                found.append("cells marked today %s, expected %s" % (marked, want))
+            elif want and shown[want[0]] != source[want[0]] + ["today"]:
+                found.append("today's cell has classes %s, expected its own %s plus today"
+                             % (shown[want[0]], source[want[0]]))
+            if expect_console and not console:
+                found.append("a script error did not reach the console; the check cannot see errors")
+            if not expect_console and console:
+                found.append("console output:\n    " + "\n    ".join(console))
+            print("%-44s %s" % (label, "FAILED" if found else "ok"))
+            failures.extend("%s: %s" % (label, text) for text in found)
+
+        today = datetime.date.today()
+        other_month = today.month - 1 if today.month > 1 else 2
+        current = generate(today.year, today.month, "current")
+        generate(today.year - 1, today.month, "last-year")
+        generate(today.year, other_month, "other-month")
+        with open(current, "rb") as f:
+            page = f.read()
+
+        without_title = re.sub(rb'<td class="cltbltop".*?</td>', b"", page, count=1, flags=re.DOTALL)
+        if without_title == page:
+            failures.append("the generated page has no cltbltop cell to remove")
+
+        check("current month", current, lambda d: (d.year, d.month) == (today.year, today.month))
+        check("same month last year", os.path.join(scratch, "last-year", "%04d%02d.html" % (today.year - 1, today.month)),
+              lambda d: False)
+        check("other month, same year", os.path.join(scratch, "other-month", "%04d%02d.html" % (today.year, other_month)),
+              lambda d: False)
+
+        # No title cell: the file name still names the month ...
+        path = os.path.join(folder("no-title"), os.path.basename(current))
+        with open(path, "wb") as f:
+            f.write(without_title)
+        check("no title cell, month in file name", path, lambda d: (d.year, d.month) == (today.year, today.month))
+        # ... and when neither does, nothing is marked and nothing fails.
+        path = os.path.join(folder("no-month"), "sample.html")
+        with open(path, "wb") as f:
+            f.write(without_title)
+        check("no title cell, no month in file name", path, lambda d: False)
+
+        # Today's cell missing (a hand-edited page): nothing to mark, no error.
+        path = os.path.join(folder("no-cell"), os.path.basename(current))
+        with open(path, "wb") as f:
+            f.write(re.sub(rb'\bid="i%d"' % today.day, b"", page))
+        check("today's cell without id", path, lambda d: False)
+
+        # Control: a throwing script must show on the console.
+        control = folder("control")
+        with open(os.path.join(control, "calender.js"), "w") as f:
+            f.write("function datemark() { null.today = 1; }\n")
+        path = os.path.join(control, os.path.basename(current))
+        shutil.copy(current, path)
+        check("control: throwing datemark() is seen", path, lambda d: False, expect_console=True)
+
+        if failures:
+            print("\n".join(["", "FAILED:"] + failures))
+            return 1
+        print("all browser checks passed (%d page loads)" % browser.runs)
+        return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
