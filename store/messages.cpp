@@ -66,6 +66,16 @@ QString rawText(Msg msg) {
     case Msg::ReplaceExisting:
         return u"[image]フォルダには別の「%1」がすでにあります。\r\n置き換えますか？"_s;
     case Msg::UploadRefusedName: return u"改行を含む名前はアップロードできません。\r\n%1"_s;
+    case Msg::UploadEntryMissing:
+        return u"選択された【 %1 】が日記フォルダ内に見つかりません。\r\n再読込みしてから選択し直して下さい。"_s;
+    case Msg::UploadCancelled: return u"アップロードを中止しました。"_s;
+    case Msg::UploadFileUnreadable: return u"ファイル【 %1 】を読み込めませんでした。"_s;
+    case Msg::UploadNameNotEncodable:
+        return u"【 %1 】にはサーバーの文字コード(Shift_JIS)で送れない文字が含まれています。"_s;
+    case Msg::UploadBadHost: return u"接続先【 %1 】が正しくありません。ホスト名か「ホスト名:ポート番号」を入力して下さい。"_s;
+    case Msg::UploadBadLogin: return u"ユーザーIDかパスワードに改行が含まれています。"_s;
+    case Msg::ImageCleanupFailed:
+        return u"エラーが発生しました。\r\n[image]フォルダ内の次のファイルを削除できませんでした。\r\n%1"_s;
     }
     return {};
 }

@@ -41,6 +41,13 @@ enum class Msg {
     DropRejected,           // %1 = names left out
     ReplaceExisting,        // %1 = file name
     UploadRefusedName,      // %1 = name
+    UploadEntryMissing,     // %1 = the list entry
+    UploadCancelled,
+    UploadFileUnreadable,   // %1 = local file (a reason)
+    UploadNameNotEncodable, // %1 = remote path (a reason)
+    UploadBadHost,          // %1 = host text (a reason)
+    UploadBadLogin,         // (a reason)
+    ImageCleanupFailed,     // %1 = the files kept, one per line
 };
 
 // Result of a core operation: ok, or the message to show and its arguments.
