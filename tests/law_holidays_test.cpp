@@ -141,20 +141,6 @@ TEST(LawHolidays, ReproducesHolidayJpList_1970To2050) {
     EXPECT_EQ(differences(expected, actual), QStringList());
 }
 
-TEST(LawHolidays, SubstituteAndSandwichedDaysKeepTheirOwnNames) {
-    // Before 2007 only the Monday after a Sunday holiday: 1987-05-04 is a substitute, not a sandwich.
-    EXPECT_EQ(lawHolidayNames(1987, 5)[4], u"振替休日");
-    EXPECT_EQ(lawHolidayNames(1988, 5)[4], u"国民の休日");
-    // The 1985 rule came into force at the end of 1985; May 4, 1986 was a Sunday anyway.
-    EXPECT_EQ(lawHolidayNames(1986, 5)[4], QString());
-    // 2019: the enthronement day, counted as a national holiday, makes 4/30 and 5/2 sandwiched days.
-    const std::array<QString, 32> may2019 = lawHolidayNames(2019, 5);
-    EXPECT_EQ(lawHolidayNames(2019, 4)[30], u"国民の休日");
-    EXPECT_EQ(may2019[1], u"天皇の即位の日");
-    EXPECT_EQ(may2019[2], u"国民の休日");
-    EXPECT_EQ(may2019[6], u"振替休日");
-}
-
 TEST(LawHolidays, NothingBeforeTheActOfJuly1948) {
     for (int y : {1900, 1947}) {
         for (int m = 1; m <= 12; ++m) {
