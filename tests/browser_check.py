@@ -15,6 +15,7 @@ import datetime
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -34,7 +35,7 @@ ATTR = re.compile(rb'\b(id|class)\s*=\s*(?:"([^"]*)"|([^\s>]+))', re.IGNORECASE)
 
 
 def find_chromium(given):
-    for candidate in ([given] if given else []) + ["chromium", "chromium-browser"]:
+    for candidate in [given] if given else ["chromium", "chromium-browser"]:
         path = shutil.which(candidate)
         if path:
             return path
@@ -65,13 +66,20 @@ class Browser:
         profile = os.path.join(self.scratch, "profile%d" % self.runs)
         os.mkdir(profile)
         env = dict(os.environ, HOME=profile)
-        proc = subprocess.run(
+        # A session of its own, so a hung browser goes down with all its helper processes.
+        proc = subprocess.Popen(
             [self.binary] + CHROMIUM_FLAGS + ["--user-data-dir=" + profile, "--dump-dom", "file://" + page],
-            stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=env, timeout=30)
-        log = proc.stderr.decode("utf-8", "replace").splitlines()
-        if proc.returncode != 0 or not proc.stdout.strip():
+            stdout=subprocess.PIPE, stderr=subprocess.PIPE, env=env, start_new_session=True)
+        try:
+            dom, err = proc.communicate(timeout=30)
+        except subprocess.TimeoutExpired:
+            os.killpg(proc.pid, signal.SIGKILL)
+            proc.communicate()
+            raise RuntimeError("chromium did not finish loading %s within 30 s" % page)
+        log = err.decode("utf-8", "replace").splitlines()
+        if proc.returncode != 0 or not dom.strip():
             raise RuntimeError("chromium failed on %s (exit %d):\n%s" % (page, proc.returncode, "\n".join(log[-20:])))
-        return proc.stdout, [line for line in log if CONSOLE_LINE.search(line)]
+        return dom, [line for line in log if CONSOLE_LINE.search(line)]
 
 
 def main():
