@@ -1,0 +1,43 @@
+// The program: builds the real services and the main window, and runs the event loop.
+#include "ui/frm_main.h"
+#include "ui/qt_services.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QPixmap>
+#include <QTimer>
+#include <QTranslator>
+
+using namespace Qt::StringLiterals;
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(tsuzuri::applicationTitle());
+
+    // Qt's own texts (context menus of the text boxes, dialogs) in Japanese, like the rest of the window.
+    QTranslator qtbase;
+    if (qtbase.load(QLocale(QLocale::Japanese, QLocale::Japan), u"qtbase"_s, u"_"_s,
+                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtbase);
+
+    tsuzuri::QtMessageBoxes messages;
+    tsuzuri::SystemClock clock;
+    tsuzuri::QtClipboard clipboard;
+    tsuzuri::frmMain window(QCoreApplication::applicationDirPath(), {&messages, &clock, &clipboard});
+    messages.setParent(&window);
+    window.start();
+    window.show();
+
+    // Tooling only (scripts/screenshot, the start-up benchmark): save the window as shown, or just
+    // report that it was shown, and end.
+    const QString screenshot = qEnvironmentVariable("TSUZURI_SCREENSHOT");
+    if (!screenshot.isEmpty() || qEnvironmentVariableIsSet("TSUZURI_QUIT_WHEN_SHOWN")) {
+        QTimer::singleShot(0, &window, [&window, screenshot] {
+            const QPixmap shot = window.grab();
+            const bool saved = screenshot.isEmpty() || shot.save(screenshot);
+            QCoreApplication::exit(saved ? 0 : 1);
+        });
+    }
+    return QApplication::exec();
+}

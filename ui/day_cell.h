@@ -1,0 +1,38 @@
+#pragma once
+
+#include "calendar/calendar_grid.h"
+
+#include <QLabel>
+
+namespace tsuzuri {
+
+// One day cell of the calendar: a label that looks like a raised button face, flat for today, and
+// reports clicks.
+class DayCell final : public QLabel {
+    Q_OBJECT
+public:
+    explicit DayCell(QWidget* parent = nullptr);
+
+    // Caption, colours and font as DrawCalendar leaves them.
+    void setLook(const DayCellLook& look);
+    const DayCellLook& look() const { return look_; }
+
+    // The selected-day highlight: white instead of the button face.
+    void setSelected(bool selected);
+
+signals:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void applyLook();
+
+    DayCellLook look_;
+    bool pressed_ = false;
+};
+
+} // namespace tsuzuri

@@ -1,0 +1,203 @@
+#pragma once
+
+#include "calendar/calendar_grid.h"
+#include "calendar/holidays.h"
+#include "store/entry_table.h"
+#include "store/outcome.h"
+#include "ui/services.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+#include <optional>
+
+class QAbstractButton;
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QTabWidget;
+
+namespace tsuzuri {
+
+class DayCell;
+
+// The main window. Every control carries its name as member and objectName, so tests find it by name.
+// Control arrays are members of type std::array indexed as the names are, with objectName
+// name + "_" + index: lblCalDt_1 .. lblCalDt_42 (element 0 unused), txtLinkTitle_0 .. txtLinkTitle_11,
+// txtLinkPath_0 .. _11, txtImg_0, txtImg_1, txtImg2_0, txtImg2_1. The weekday headings are single
+// controls lblCalWk1 .. lblCalWk7 (held in an array 0..6).
+//
+// The class is implemented by subsystem, one file each, so later work adds a file instead of editing
+// someone else's:
+//   app/frm_main.cpp           construction, layout, menus, the guarded boundary, event dispatch
+//   app/frm_main_startup.cpp   Form_Load (start-up)
+//   app/frm_main_generate.cpp  CreateHtml, FillCodeSnippets and the copy buttons
+//   ui/frm_main_editor.cpp     ReadMonthPage, ClearMonthData, the day click, store/load, focus guards
+//   ui/frm_main_calendar.cpp   DrawCalendar and the month commands
+// Each file has its connectXxx() that wires its own controls; the constructor calls them in turn.
+class frmMain final : public QMainWindow {
+    Q_OBJECT
+public:
+    // programFolder holds the templates, ini/ and the diary folders. The services must outlive the window.
+    frmMain(QString programFolder, Services services, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // Brings the window into its start state (Form_Load) behind the guarded boundary.
+    void start();
+
+    const QString& programFolder() const { return programFolder_; }
+    const EntryTable& entryTable() const { return entries_; }
+    const HolidayNameTable& holidayNameTable() const { return holidayNames_; }
+    HolidayRules holidayRules() const { return holidayRules_; }
+    void setHolidayRules(HolidayRules rules) { holidayRules_ = rules; }
+    // The page of the displayed month when it could not be read completely (nothing otherwise): such a
+    // month is never written over.
+    const std::optional<QString>& unreadPage() const { return unreadPage_; }
+
+    // Commands, callable directly by benchmarks; the buttons run them behind the guarded boundary.
+    void aaa_Click();
+    void btnShiteigetu_Click();
+    void btnZengetu_Click();
+    void btnJigetu_Click();
+    void lblCalDt_Click(int index);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // What the generate command achieved, for the month commands that run it first.
+    enum class GenerateResult {
+        Written,    // the page is on disk
+        NotWritten, // nothing written, and nothing lost by moving on (year box, unread month)
+        Failed,     // the editor's entry or the page could not be saved: moving on would lose edits
+    };
+    enum class MonthStep { Chosen, Previous, Next };
+
+    // Construction (app/frm_main.cpp).
+    void buildMenus();
+    QWidget* buildTopBar();
+    QWidget* buildCalendarColumn();
+    QWidget* buildDiaryTab();
+    QWidget* buildSnippetsTab();
+    QWidget* buildLinksTab();
+    QWidget* buildUploadTab();
+    QWidget* buildSettingsTab();
+    // Runs one command; anything unexpected shows "エラーが発生しました。" and never reaches the event loop.
+    void guarded(const std::function<void()>& command);
+    void onClick(QAbstractButton* button, void (frmMain::*handler)());
+    void tell(const QString& text);
+    void tell(const Outcome& outcome);
+    // Today as the window writes dates: "2005", "11", "05".
+    struct DateTexts {
+        QString year, month, day;
+    };
+    DateTexts todayTexts() const;
+
+    // Start-up (app/frm_main_startup.cpp).
+    void Form_Load();
+
+    // Generate command and snippets (app/frm_main_generate.cpp).
+    void connectGenerate();
+    GenerateResult CreateHtml();
+    void FillCodeSnippets();
+    void copySnippet(const QString& text);
+
+    // Editor and month data (ui/frm_main_editor.cpp).
+    void connectEditor();
+    void ReadMonthPage(const QString& year, const QString& month, const QString& day);
+    void ClearMonthData();
+    bool StoreDayEntry(); // false: refused (message shown), the editor was kept
+    void LoadDayEntry(const QString& year, const QString& month, const QString& day);
+    void Command1_Click();
+    void Text_GotFocus();
+    void ShowMessage(const QString& code);
+    QString editorBody() const;
+    void setEditorBody(const QString& body);
+
+    // Calendar (ui/frm_main_calendar.cpp).
+    void connectCalendar();
+    void DrawCalendar();
+    void monthCommand(MonthStep step);
+    void showHolidayNames();
+
+    const QString programFolder_;
+    const Services services_;
+
+    // Plain state beside the controls.
+    EntryTable entries_;
+    HolidayNameTable holidayNames_{};
+    HolidayRules holidayRules_ = HolidayRules::Classic;
+    std::optional<QString> unreadPage_;
+    QString loadedFolderName_;
+
+public:
+    // Controls, named as the system names them.
+    QAction* menuEnd = nullptr;
+    QAction* menuIe = nullptr;
+    QAction* menuSc = nullptr;
+    QAction* menuVer = nullptr;
+
+    QLineEdit* txtDiaryDir = nullptr;
+    QPushButton* cmdDiaryDir = nullptr;
+    QPushButton* cmdFol = nullptr;
+    QLabel* lblNowDiaryDir = nullptr;
+    QPushButton* aaa = nullptr;
+
+    QGroupBox* FraCal = nullptr;
+    std::array<QLabel*, 7> lblCalWk{};
+    std::array<DayCell*, 43> lblCalDt{};
+    QLineEdit* txtCalYYYY = nullptr;
+    QLineEdit* txtCalMM = nullptr;
+    QLabel* lblHDCalYYYY = nullptr;
+    QLabel* lblHDCalMM = nullptr;
+    QPushButton* btnShiteigetu = nullptr;
+    QPushButton* btnZengetu = nullptr;
+    QPushButton* btnJigetu = nullptr;
+    QLabel* Label5 = nullptr;
+    QLineEdit* Text10 = nullptr;
+
+    QTabWidget* SSTab1 = nullptr;
+    QLabel* lbldiarydate = nullptr;
+    QLineEdit* Text5 = nullptr;
+    QPlainTextEdit* Text6 = nullptr;
+    QLineEdit* Text8 = nullptr;
+    QPushButton* cmdDia = nullptr;
+    QPushButton* Command1 = nullptr;
+
+    QPlainTextEdit* Text1 = nullptr; // calendar block
+    QPlainTextEdit* Text2 = nullptr; // stylesheet
+    QLineEdit* Text4 = nullptr;      // body attribute
+    QLineEdit* Text3 = nullptr;      // script tag
+    QPlainTextEdit* Text7 = nullptr; // diary block
+    QPushButton* Command9 = nullptr;
+    QPushButton* Command8 = nullptr;
+    QPushButton* Command7 = nullptr;
+    QPushButton* Command5 = nullptr;
+    QPushButton* Command10 = nullptr;
+
+    std::array<QLineEdit*, 12> txtLinkPath{};
+    std::array<QLineEdit*, 12> txtLinkTitle{};
+
+    QLineEdit* txtFTP = nullptr;
+    QLineEdit* txtID = nullptr;
+    QLineEdit* txtPass = nullptr;
+    QLineEdit* txtRoot = nullptr;
+    QPushButton* cmdSAVE = nullptr;
+    QListWidget* List1 = nullptr;
+    QCheckBox* chksaku = nullptr;
+    QPushButton* cmdUP = nullptr;
+    QPushButton* cmdLoad = nullptr;
+
+    std::array<QLineEdit*, 2> txtImg{};
+    std::array<QLineEdit*, 2> txtImg2{};
+    QCheckBox* chkimg = nullptr;
+    QPushButton* cmdEtcIniSave = nullptr;
+};
+
+} // namespace tsuzuri

@@ -1,0 +1,42 @@
+#include "ui/qt_services.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+
+namespace tsuzuri {
+
+QString applicationTitle() { return u"Tsuzuri"_s; }
+
+Answer QtMessageBoxes::ask(const QString& text, Buttons buttons) {
+    // The message table joins lines with CR LF or a lone CR; a label breaks lines at LF only.
+    QString shown = text;
+    shown.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n');
+
+    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), shown, QMessageBox::NoButton, parent_);
+    box.setTextFormat(Qt::PlainText); // a folder name typed with "<b>" is shown as typed
+    if (buttons == Buttons::YesNo) {
+        QPushButton* yes = box.addButton(u"はい"_s, QMessageBox::YesRole);
+        QPushButton* no = box.addButton(u"いいえ"_s, QMessageBox::NoRole);
+        box.setDefaultButton(yes);
+        box.setEscapeButton(no);
+        box.exec();
+        return box.clickedButton() == yes ? Answer::Yes : Answer::No;
+    }
+    box.addButton(u"OK"_s, QMessageBox::AcceptRole);
+    box.exec();
+    return Answer::Ok;
+}
+
+QDate SystemClock::today() const { return QDate::currentDate(); }
+
+void QtClipboard::setText(const QString& text) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(text);
+}
+
+} // namespace tsuzuri
