@@ -1,0 +1,55 @@
+#pragma once
+
+#include "store/outcome.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace tsuzuri::upload {
+
+// The remote base directory from the text of txtRoot: empty stays empty (paths relative to where the
+// login places the user); otherwise it gets a "/" in front and at the end where they are missing.
+QString remoteBase(const QString& rootText);
+
+// One step of an upload, as the transfer layer carries it out.
+struct Command {
+    enum class Kind { MakeDir, Put, Close, Quit };
+    Kind kind = Kind::Close;
+    QString localPath;  // Put: the file to send, in the platform's path form (native separators)
+    QString remotePath; // MakeDir, Put: "/"-separated; relative when the base directory is empty
+    qint64 size = 0;    // Put: the file's size when the plan was made, for progress
+
+    // The command as text: MKDIR "remote", PUT "local" remote, close, QUIT.
+    QString text() const;
+
+    friend bool operator==(const Command&, const Command&) = default;
+};
+
+struct Plan {
+    QList<Command> commands;
+    int fileCount = 0;    // Put commands
+    qint64 byteCount = 0; // their sizes together
+};
+
+struct PlanRequest {
+    QString home;     // program folder
+    QString folder;   // diary folder name, as typed
+    QString rootText; // txtRoot, as typed
+    QStringList selected; // upload list entries in list order: "[フォルダ]image", "[ファイル]200511.html"
+};
+
+// The commands of one upload, in order: the directories of the base one level at a time, then per
+// selected entry (a folder: its remote directory and each plain file directly inside it, in name order;
+// a file: the file itself), then close and QUIT. Entries holding neither tag are passed over.
+//
+// Fails before anything is sent when a name that would go to the server holds a line break (a remote
+// path must never carry a second FTP command: UploadRefusedName), or when a selected entry is no longer in
+// the diary folder (UploadEntryMissing).
+Outcome makePlan(const PlanRequest& request, Plan& plan);
+
+// The tags of the upload list.
+inline constexpr QStringView kFolderTag = u"[フォルダ]";
+inline constexpr QStringView kFileTag = u"[ファイル]";
+
+} // namespace tsuzuri::upload

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "settings/settings_files.h"
+#include "store/outcome.h"
+#include "upload/ftp_session.h"
+#include "upload/upload_plan.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <functional>
+
+namespace tsuzuri::upload {
+
+// What one upload works on: the window's boxes (or the CLI's settings file) at the moment it starts.
+struct UploadRequest {
+    QString home;                  // program folder
+    QString folder;                // diary folder name (txtDiaryDir)
+    ConnectionSettings connection; // txtFTP, txtID, txtPass, txtRoot, chksaku
+    QStringList selected;          // the selected upload list entries, in list order
+};
+
+struct UploadProgress {
+    int filesDone = 0;
+    int filesTotal = 0;
+    qint64 bytesSent = 0;
+    qint64 bytesTotal = 0;
+    QString currentFile; // the file going out, relative to the diary folder ("image/a.jpg"); empty between files
+};
+
+struct UploadResult {
+    // Every command up to close and QUIT succeeded: every file reached the server.
+    bool arrived = false;
+    // UploadDone when arrived; otherwise ErrorWithReason (the server's reason), UploadRefusedName,
+    // UploadEntryMissing or UploadCancelled.
+    Outcome outcome;
+    // The image clean-up: success, or ImageCleanupFailed naming the files that could not be deleted.
+    Outcome cleanUp;
+    QStringList deleted; // files the clean-up deleted (platform path form)
+};
+
+// One upload run, from plan to clean-up, over one session. run() blocks its thread until the end;
+// the window runs it on a worker thread through UploadJob (upload/upload_job.h), the CLI directly.
+class UploadRunner {
+public:
+    using ProgressCallback = std::function<void(const UploadProgress&)>;
+
+    explicit UploadRunner(FtpSession& session) : m_session(session) {}
+
+    // Plans, logs in, carries out the commands in order and stops at the first failure (nothing further
+    // is sent). When every file arrived and chksaku is 1, and some selected entry contains
+    // "[フォルダ]image", deletes the plain files directly inside the diary folder's image folder, but only
+    // those that went to the server in this run. progress is called on run()'s thread, often.
+    UploadResult run(const UploadRequest& request, const ProgressCallback& progress = {});
+
+    // Thread-safe: stops the run soon (UploadCancelled); nothing is deleted.
+    void cancel();
+    bool isCancelled() const { return m_cancelled.load(); }
+
+private:
+    FtpSession& m_session;
+    std::atomic<bool> m_cancelled{false};
+};
+
+} // namespace tsuzuri::upload
