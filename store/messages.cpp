@@ -76,6 +76,12 @@ QString rawText(Msg msg) {
     case Msg::UploadBadLogin: return u"ユーザーIDかパスワードに改行が含まれています。"_s;
     case Msg::ImageCleanupFailed:
         return u"エラーが発生しました。\r\n[image]フォルダ内の次のファイルを削除できませんでした。\r\n%1"_s;
+    case Msg::MediaNameUnusable:
+        return u"次のファイルは名前に「;」か改行などの制御文字を含むため、追加しませんでした。\r\n%1"_s;
+    case Msg::NoTextEditor:
+        return u"テキストエディタが見つかりませんでした。\r\n"
+               u"既定のテキストエディタを設定するか、環境変数 VISUAL または EDITOR にエディタを指定して下さい。"_s;
+    case Msg::ProgramNotStarted: return u"プログラムが見つからないか、実行できませんでした。"_s;
     }
     return {};
 }

@@ -48,6 +48,9 @@ enum class Msg {
     UploadBadHost,          // %1 = host text (a reason)
     UploadBadLogin,         // (a reason)
     ImageCleanupFailed,     // %1 = the files kept, one per line
+    MediaNameUnusable,      // %1 = the files left out, one per line
+    NoTextEditor,
+    ProgramNotStarted,      // a reason for LaunchFailed
 };
 
 // Result of a core operation: ok, or the message to show and its arguments.
