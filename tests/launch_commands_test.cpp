@@ -1,0 +1,142 @@
+#include "media/launch_commands.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include "qt_printers.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using namespace tsuzuri::launch;
+
+namespace {
+
+const QString kPage = u"/opt/My Programs/Tsuzuri 1.3/diary/200511.html"_s;
+
+bool writeBytes(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+Command program(const QString& name, const QStringList& args, const QString& shown = {}) {
+    return {Command::Kind::Program, name, args, QString(), shown.isEmpty() ? name : shown};
+}
+
+} // namespace
+
+TEST(PreviewCommands, PagePathJoinsTheBoxesAsTheyStand) {
+    EXPECT_EQ(pagePath(u"/opt/My Programs"_s, u"diary"_s, u"2005"_s, u"11"_s),
+              u"/opt/My Programs/diary/200511.html"_s);
+    EXPECT_EQ(pagePath(u"/h"_s, u"d"_s, u"2005"_s, u"3"_s), u"/h/d/20053.html"_s)
+        << "a month box holding one digit names a page that does not exist; the browser says so";
+}
+
+TEST(PreviewCommands, BrowserGetsThePageAsOneArgumentOnEverySystem) {
+    Environment env;
+    env.platform = Platform::Linux;
+    EXPECT_EQ(browserCommand(env, kPage), program(u"xdg-open"_s, {kPage}));
+    env.platform = Platform::MacOS;
+    EXPECT_EQ(browserCommand(env, kPage), program(u"open"_s, {kPage}));
+    env.platform = Platform::Windows;
+    const Command win = browserCommand(env, u"C:/Program Files/Tsuzuri/diary/200511.html"_s);
+    EXPECT_EQ(win.kind, Command::Kind::ShellOpen);
+    EXPECT_EQ(win.target, u"C:/Program Files/Tsuzuri/diary/200511.html"_s);
+}
+
+TEST(PreviewCommands, EditorOnWindowsAndMacIsNotepadAndTextEdit) {
+    Environment env;
+    env.platform = Platform::Windows;
+    EXPECT_EQ(textEditorCommand(env, kPage), program(u"notepad"_s, {kPage}));
+    env.platform = Platform::MacOS;
+    EXPECT_EQ(textEditorCommand(env, kPage), program(u"open"_s, {u"-e"_s, kPage}, u"TextEdit"_s));
+}
+
+TEST(DesktopExec, FieldCodesQuotingAndEscapes) {
+    EXPECT_EQ(expandDesktopExec(u"gedit %U"_s, kPage), (QStringList{u"gedit"_s, kPage}));
+    EXPECT_EQ(expandDesktopExec(u"kate -b %u"_s, kPage), (QStringList{u"kate"_s, u"-b"_s, kPage}));
+    EXPECT_EQ(expandDesktopExec(u"mousepad %i %c --opt %k %F"_s, kPage),
+              (QStringList{u"mousepad"_s, u"--opt"_s, kPage}))
+        << "other field codes dropped";
+    EXPECT_EQ(expandDesktopExec(u"xed"_s, kPage), (QStringList{u"xed"_s, kPage})) << "no field code: path last";
+    EXPECT_EQ(expandDesktopExec(u"\"/opt/My Editor/bin/ed it\" --file=%f 100%%"_s, kPage),
+              (QStringList{u"/opt/My Editor/bin/ed it"_s, u"--file="_s + kPage, u"100%"_s}));
+    EXPECT_EQ(expandDesktopExec(u"sh -c \"edit \\\"$1\\\" %f\""_s, kPage),
+              (QStringList{u"sh"_s, u"-c"_s, u"edit \"$1\" %f"_s, kPage}))
+        << "a quoted %f is text, so a path never lands inside a shell string";
+    EXPECT_EQ(expandDesktopExec(u"  "_s, kPage), QStringList());
+}
+
+TEST(DesktopExec, EntryGroupOnlyWithStringEscapesAndTerminalOrHiddenEntriesRefused) {
+    EXPECT_EQ(desktopEntryExec("[Desktop Action new]\nExec=other --new\n"
+                               "[Desktop Entry]\nName=Ed\nExec = /opt/a\\sb/ed %f\n"
+                               "[Desktop Action x]\nExec=wrong\n"),
+              std::optional<QString>(u"/opt/a b/ed %f"_s));
+    EXPECT_EQ(desktopEntryExec("[Desktop Entry]\nExec=vim %F\nTerminal=true\n"), std::nullopt)
+        << "started without a terminal it would never be seen";
+    EXPECT_EQ(desktopEntryExec("[Desktop Entry]\nExec=ed\nHidden=true\n"), std::nullopt);
+    EXPECT_EQ(desktopEntryExec("[Desktop Entry]\nName=NoExec\n"), std::nullopt);
+}
+
+class TextEditorLinuxTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        env.platform = Platform::Linux;
+        env.variables.insert(u"HOME"_s, dir.path() + u"/home"_s);
+        env.variables.insert(u"XDG_DATA_DIRS"_s, dir.path() + u"/local:"_s + dir.path() + u"/usr"_s);
+        env.defaultTextEditorId = [this] { return mimeAnswer; };
+    }
+    QString data(const QString& rel) const { return dir.path() + u'/' + rel; }
+    QTemporaryDir dir;
+    Environment env;
+    QString mimeAnswer;
+};
+
+TEST_F(TextEditorLinuxTest, DesktopDefaultFoundInDataDirsInPrecedenceOrder) {
+    ASSERT_TRUE(writeBytes(data(u"usr/applications/org.example.Ed.desktop"_s),
+                           "[Desktop Entry]\nExec=usr-ed %U\n"));
+    ASSERT_TRUE(writeBytes(data(u"local/applications/org.example.Ed.desktop"_s),
+                           "[Desktop Entry]\nExec=local-ed --new-window %F\n"));
+    mimeAnswer = u"org.example.Ed.desktop\n"_s;
+    env.variables.insert(u"EDITOR"_s, u"vi"_s);
+    EXPECT_EQ(textEditorCommand(env, kPage), program(u"local-ed"_s, {u"--new-window"_s, kPage}));
+
+    // The user's own data folder comes first.
+    ASSERT_TRUE(writeBytes(data(u"home/.local/share/applications/org.example.Ed.desktop"_s),
+                           "[Desktop Entry]\nExec=mine %f\n"));
+    EXPECT_EQ(textEditorCommand(env, kPage), program(u"mine"_s, {kPage}));
+    env.variables.insert(u"XDG_DATA_HOME"_s, data(u"elsewhere"_s));
+    EXPECT_EQ(textEditorCommand(env, kPage), program(u"local-ed"_s, {u"--new-window"_s, kPage}));
+}
+
+TEST_F(TextEditorLinuxTest, PrefixedIdIsFoundInItsSubfolder) {
+    ASSERT_TRUE(writeBytes(data(u"usr/applications/kde4/kate.desktop"_s), "[Desktop Entry]\nExec=kate %U\n"));
+    mimeAnswer = u"kde4-kate.desktop"_s;
+    EXPECT_EQ(textEditorCommand(env, kPage), program(u"kate"_s, {kPage}));
+}
+
+TEST_F(TextEditorLinuxTest, FallsBackToVisualThenEditorWithThePageStillOneArgument) {
+    // No desktop answer, then an answer naming a missing file, then one that needs a terminal.
+    env.variables.insert(u"EDITOR"_s, u"nano"_s);
+    EXPECT_EQ(textEditorCommand(env, kPage), program(u"nano"_s, {kPage}));
+    env.variables.insert(u"VISUAL"_s, u"code --wait"_s);
+    mimeAnswer = u"missing.desktop"_s;
+    EXPECT_EQ(textEditorCommand(env, kPage), program(u"code"_s, {u"--wait"_s, kPage}));
+    ASSERT_TRUE(writeBytes(data(u"usr/applications/vim.desktop"_s), "[Desktop Entry]\nExec=vim %F\nTerminal=true\n"));
+    mimeAnswer = u"vim.desktop"_s;
+    EXPECT_EQ(textEditorCommand(env, kPage), program(u"code"_s, {u"--wait"_s, kPage}));
+    // A hostile answer cannot point outside the applications folders.
+    ASSERT_TRUE(writeBytes(data(u"x.desktop"_s), "[Desktop Entry]\nExec=evil %f\n"));
+    mimeAnswer = u"../../x.desktop"_s;
+    EXPECT_EQ(findDesktopFile(env, mimeAnswer), QString());
+    EXPECT_EQ(textEditorCommand(env, kPage), program(u"code"_s, {u"--wait"_s, kPage}));
+}
+
+TEST_F(TextEditorLinuxTest, NothingNamedMeansNoCommand) {
+    EXPECT_EQ(textEditorCommand(env, kPage), std::nullopt);
+    env.variables.insert(u"EDITOR"_s, u"   "_s);
+    EXPECT_EQ(textEditorCommand(env, kPage), std::nullopt);
+}
