@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/outcome.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -28,8 +30,15 @@ QString cutBlock(QStringView pageText, QStringView start, QStringView end);
 // The snippets for a page's text (nothing: no page; the two blocks stay empty).
 CodeSnippets codeSnippets(const std::optional<QString>& pageText);
 
-// FillCodeSnippets: the snippets of <home>/<folder>/<year><month>.html as it lies on disk.
-CodeSnippets FillCodeSnippets(const QString& home, const QString& folder, const QString& year,
-                              const QString& month);
+// The snippets of <home>/<folder>/<year><month>.html as it lies on disk. No page: the fixed texts only.
+// A page that exists but cannot be read also gives the fixed texts only, and an outcome naming it.
+struct SnippetsRead {
+    Outcome outcome;
+    CodeSnippets snippets;
+};
+SnippetsRead readCodeSnippets(const QString& home, const QString& folder, const QString& year, const QString& month);
+
+// FillCodeSnippets: readCodeSnippets' texts, for the window that shows no error for them.
+CodeSnippets FillCodeSnippets(const QString& home, const QString& folder, const QString& year, const QString& month);
 
 } // namespace tsuzuri
