@@ -1,17 +1,100 @@
 #include "cli/cli.h"
 
+#include "site/snippets.h"
+#include "store/month_page_reader.h"
+#include "store/paths.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
 using namespace Qt::StringLiterals;
 
 namespace tsuzuri::cli {
 
-int runExport(const QStringList&, Context& ctx) {
-    ctx.err << u"export: not available yet\n"_s;
-    return 1;
+namespace {
+
+// The diary folder and month both commands work on; false after a message on err.
+bool takeMonth(const QString& command, const QStringList& argsIn, Context& ctx, Target& target, QString& year,
+               QString& month) {
+    QStringList args = argsIn;
+    if (!takeTarget(args, ctx, target))
+        return false;
+    if (args.size() != 1) {
+        ctx.err << u"usage: tsuzuri-cli "_s << command << u" [--home DIR] [--folder NAME] YYYYMM\n"_s;
+        return false;
+    }
+    if (!parseMonthArgument(args.first(), ctx, year, month))
+        return false;
+    // A mistyped folder would otherwise read as a month without a page.
+    const QString diary = paths::diaryFolder(target.home, target.folder);
+    if (!QFileInfo(diary).isDir()) {
+        ctx.err << command << u": the diary folder does not exist: "_s << diary << u'\n';
+        return false;
+    }
+    return true;
 }
 
-int runSnippets(const QStringList&, Context& ctx) {
-    ctx.err << u"snippets: not available yet\n"_s;
-    return 1;
+void printJson(const QJsonObject& object, Context& ctx) {
+    ctx.out << QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented));
+}
+
+// The shape import reads, without settings: the page does not hold them.
+QJsonObject monthJson(const QString& year, const QString& month, const MonthPage& page) {
+    QJsonArray links;
+    for (const LinkPair& link : page.links)
+        links.append(QJsonObject{{u"title"_s, link.title}, {u"path"_s, link.path}});
+    QJsonArray entries;
+    for (int j = 1; j <= page.entries.count; ++j) {
+        const DiaryEntry& e = page.entries.rows[j];
+        entries.append(
+            QJsonObject{{u"date"_s, e.date}, {u"title"_s, e.title}, {u"body"_s, e.body}, {u"media"_s, e.media}});
+    }
+    return QJsonObject{
+        {u"year"_s, year},
+        {u"month"_s, month},
+        {u"siteTitle"_s, page.siteTitle ? QJsonValue(*page.siteTitle) : QJsonValue(QJsonValue::Null)},
+        {u"links"_s, links},
+        {u"entries"_s, entries},
+    };
+}
+
+} // namespace
+
+int runExport(const QStringList& args, Context& ctx) {
+    Target target;
+    QString year, month;
+    if (!takeMonth(u"export"_s, args, ctx, target, year, month))
+        return 1;
+    const MonthPageRead read = readMonthPageFile(target.home, target.folder, year, month);
+    // Half a month on stdout could be imported over the page: print nothing unless the read was whole.
+    if (!read.outcome.ok()) {
+        ctx.err << u"export: "_s << messageText(read.outcome) << u'\n';
+        return 1;
+    }
+    printJson(monthJson(year, month, read.page), ctx);
+    return 0;
+}
+
+int runSnippets(const QStringList& args, Context& ctx) {
+    Target target;
+    QString year, month;
+    if (!takeMonth(u"snippets"_s, args, ctx, target, year, month))
+        return 1;
+    const SnippetsRead read = readCodeSnippets(target.home, target.folder, year, month);
+    if (!read.outcome.ok()) {
+        ctx.err << u"snippets: "_s << messageText(read.outcome) << u'\n';
+        return 1;
+    }
+    const CodeSnippets& s = read.snippets;
+    printJson(QJsonObject{{u"calendar"_s, s.calendar},
+                          {u"stylesheet"_s, s.stylesheet},
+                          {u"body"_s, s.body},
+                          {u"script"_s, s.script},
+                          {u"diary"_s, s.diary}},
+              ctx);
+    return 0;
 }
 
 } // namespace tsuzuri::cli
