@@ -83,7 +83,8 @@ frmMain::frmMain(QString programFolder, Services services, QWidget* parent)
     connectEditor();
     connectCalendar();
     connect(menuEnd, &QAction::triggered, this, &QWidget::close);
-    resize(sizeHint().expandedTo(QSize(980, 660)));
+    // Everything fits at this size with room to spare; the body box takes what the window grows by.
+    resize(QSize(980, 660).expandedTo(minimumSizeHint()));
 }
 
 frmMain::~frmMain() = default;
