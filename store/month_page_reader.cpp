@@ -62,6 +62,16 @@ LinkLine linkLine(QStringView line) {
     return link;
 }
 
+// What decodeWithReferences does, with a quicker look for "&#" first: a page has an "&" in its
+// calendar anyway, but the two-character search over a whole page costs as much as reading it.
+bool mayHoldReference(QStringView text) {
+    for (qsizetype i = text.indexOf(u'&'); i >= 0; i = text.indexOf(u'&', i + 1)) {
+        if (i + 1 < text.size() && text[i + 1] == u'#')
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 MonthPageRead parseMonthPage(QByteArrayView bytes, const QString& pageName) {
@@ -69,7 +79,9 @@ MonthPageRead parseMonthPage(QByteArrayView bytes, const QString& pageName) {
     MonthPage& page = result.page;
     EntryTable& table = page.entries;
 
-    const QString text = textfile::decodeWithReferences(bytes);
+    QString text = textfile::decode(bytes);
+    if (mayHoldReference(text))
+        text = textfile::unescapeReferences(std::move(text));
     const QList<QStringView> lines = textfile::splitLines(text);
 
     Section section = Section::Outside;
