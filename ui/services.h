@@ -1,7 +1,16 @@
 #pragma once
 
+#include "media/launch_commands.h"
+#include "media/media_files.h"
+#include "store/outcome.h"
+
 #include <QDate>
 #include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class QDialog;
 
 // The window's ways out of the process: everything that blocks on the user, asks the system or leaves
 // the program goes through one of these, so tests drive the real window with scripted answers.
@@ -33,6 +42,37 @@ public:
     virtual void setText(const QString& text) = 0;
 };
 
+// Starting another program (browser, text editor) without waiting for it.
+class Launcher {
+public:
+    virtual ~Launcher() = default;
+    // What the system says about its programs: platform, environment, default text editor.
+    virtual const launch::Environment& environment() = 0;
+    // Starts the command and returns at once; a program that cannot be started gives LaunchFailed.
+    virtual Outcome start(const launch::Command& command) = 0;
+};
+
+// The open-file dialog: several files at once, each must exist.
+struct OpenFilesRequest {
+    QString title;
+    QString folder;        // shown first
+    QStringList filters;   // "name (*.a *.b)"
+    int selectedFilter = 0; // index into filters
+};
+class FileChooser {
+public:
+    virtual ~FileChooser() = default;
+    // The chosen files' full paths in the dialog's order; nothing when the user cancelled.
+    virtual std::optional<QStringList> openFiles(const OpenFilesRequest& request) = 0;
+};
+
+// Runs a modal dialog of the window (the about box) to its end; a test looks at it instead.
+class DialogRunner {
+public:
+    virtual ~DialogRunner() = default;
+    virtual void run(QDialog& dialog) = 0;
+};
+
 // Everything the main window is handed. The window owns none of them; the composition root (or the
 // test) keeps them alive at least as long as the window. New seams (file and folder choosers, starting
 // a program, the FTP connection) are added as further members here, and only the code that uses one
@@ -41,6 +81,10 @@ struct Services {
     MessageBoxes* messages = nullptr;
     Clock* clock = nullptr;
     Clipboard* clipboard = nullptr;
+    Launcher* launcher = nullptr;
+    FileChooser* files = nullptr;
+    media::CopyObserver* copyProgress = nullptr; // shows copies of large media files
+    DialogRunner* dialogs = nullptr;
 };
 
 } // namespace tsuzuri

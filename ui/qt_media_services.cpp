@@ -1,0 +1,75 @@
+#include "ui/qt_media_services.h"
+
+#include "ui/qt_services.h"
+
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFileDialog>
+#include <QProcess>
+#include <QProgressDialog>
+#include <QUrl>
+
+using namespace Qt::StringLiterals;
+
+namespace tsuzuri {
+
+QtLauncher::QtLauncher() : environment_(launch::systemEnvironment()) {}
+
+Outcome QtLauncher::start(const launch::Command& command) {
+    bool started = false;
+    if (command.kind == launch::Command::Kind::ShellOpen) {
+        // An address stays as it is; anything else is a file on this machine.
+        const QUrl url = command.target.contains(u"://"_s) ? QUrl(command.target) : QUrl::fromLocalFile(command.target);
+        started = QDesktopServices::openUrl(url);
+    } else {
+        // Arguments go to the program as they are: no shell ever splits the page path.
+        started = QProcess::startDetached(command.program, command.arguments);
+    }
+    if (started)
+        return Outcome::success();
+    return Outcome::failure(Msg::LaunchFailed, {command.displayName, messageText(Msg::ProgramNotStarted)});
+}
+
+std::optional<QStringList> QtFileChooser::openFiles(const OpenFilesRequest& request) {
+    QString selected = request.filters.value(request.selectedFilter);
+    const QStringList files = QFileDialog::getOpenFileNames(parent_, request.title, request.folder,
+                                                            request.filters.join(u";;"_s), &selected);
+    if (files.isEmpty())
+        return std::nullopt;
+    return files;
+}
+
+QtCopyProgress::QtCopyProgress() = default;
+QtCopyProgress::~QtCopyProgress() = default;
+
+namespace {
+// The dialog counts in thousandths: its range is an int, a video's size is not.
+constexpr int kSteps = 1000;
+} // namespace
+
+void QtCopyProgress::begin(const QString& name, qint64) {
+    dialog_ = std::make_unique<QProgressDialog>(u"「"_s + name + u"」を[image]フォルダにコピーしています…"_s,
+                                                u"キャンセル"_s, 0, kSteps, parent_);
+    dialog_->setWindowTitle(applicationTitle());
+    dialog_->setWindowModality(Qt::WindowModal);
+    dialog_->setAutoClose(false);
+    dialog_->setAutoReset(false);
+    // Quick copies finish before it would appear; slow ones show it within half a second.
+    dialog_->setMinimumDuration(500);
+    dialog_->setValue(0);
+}
+
+bool QtCopyProgress::progressed(qint64 done, qint64 total) {
+    if (!dialog_)
+        return true;
+    const int step = total > 0 ? int(done * kSteps / total) : kSteps;
+    // Once shown, a window-modal dialog lets the window's events run here, between chunks.
+    dialog_->setValue(std::min(step, kSteps));
+    return !dialog_->wasCanceled();
+}
+
+void QtCopyProgress::end() { dialog_.reset(); }
+
+void QtDialogRunner::run(QDialog& dialog) { dialog.exec(); }
+
+} // namespace tsuzuri

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "ui/services.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <memory>
+
+class QProgressDialog;
+
+// The real seams for starting programs, choosing files, long copies and modal dialogs, on Qt Widgets.
+namespace tsuzuri {
+
+class QtLauncher final : public Launcher {
+public:
+    QtLauncher();
+    const launch::Environment& environment() override { return environment_; }
+    Outcome start(const launch::Command& command) override;
+
+private:
+    launch::Environment environment_;
+};
+
+class QtFileChooser final : public FileChooser {
+public:
+    void setParent(QWidget* parent) { parent_ = parent; }
+    std::optional<QStringList> openFiles(const OpenFilesRequest& request) override;
+
+private:
+    QPointer<QWidget> parent_;
+};
+
+// A window-modal progress dialog with a cancel button. It appears only when a copy takes a while,
+// and while it shows, the window keeps painting between chunks.
+class QtCopyProgress final : public media::CopyObserver {
+public:
+    QtCopyProgress();
+    ~QtCopyProgress() override;
+    void setParent(QWidget* parent) { parent_ = parent; }
+    void begin(const QString& name, qint64 total) override;
+    bool progressed(qint64 done, qint64 total) override;
+    void end() override;
+
+private:
+    QPointer<QWidget> parent_;
+    std::unique_ptr<QProgressDialog> dialog_;
+};
+
+class QtDialogRunner final : public DialogRunner {
+public:
+    void run(QDialog& dialog) override;
+};
+
+} // namespace tsuzuri
