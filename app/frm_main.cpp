@@ -58,6 +58,7 @@ QPlainTextEdit* snippetBox(const QString& name) {
 
 frmMain::frmMain(QString programFolder, Services services, QWidget* parent)
     : QMainWindow(parent), programFolder_(std::move(programFolder)), services_(services) {
+    Q_ASSERT(services_.messages && services_.clock && services_.clipboard);
     setObjectName(u"frmMain"_s);
     setWindowTitle(applicationTitle());
 

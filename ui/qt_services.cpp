@@ -11,24 +11,31 @@ namespace tsuzuri {
 
 QString applicationTitle() { return u"Tsuzuri"_s; }
 
-Answer QtMessageBoxes::ask(const QString& text, Buttons buttons) {
+std::unique_ptr<QMessageBox> QtMessageBoxes::makeBox(const QString& text, Buttons buttons, QWidget* parent) {
     // The message table joins lines with CR LF or a lone CR; a label breaks lines at LF only.
     QString shown = text;
     shown.replace(u"\r\n"_s, u"\n"_s).replace(u'\r', u'\n');
 
-    QMessageBox box(QMessageBox::NoIcon, applicationTitle(), shown, QMessageBox::NoButton, parent_);
-    box.setTextFormat(Qt::PlainText); // a folder name typed with "<b>" is shown as typed
+    auto box = std::make_unique<QMessageBox>(QMessageBox::NoIcon, applicationTitle(), shown, QMessageBox::NoButton,
+                                             parent);
+    box->setTextFormat(Qt::PlainText); // a folder name typed with "<b>" is shown as typed
     if (buttons == Buttons::YesNo) {
-        QPushButton* yes = box.addButton(u"はい"_s, QMessageBox::YesRole);
-        QPushButton* no = box.addButton(u"いいえ"_s, QMessageBox::NoRole);
-        box.setDefaultButton(yes);
-        box.setEscapeButton(no);
-        box.exec();
-        return box.clickedButton() == yes ? Answer::Yes : Answer::No;
+        QPushButton* yes = box->addButton(u"はい"_s, QMessageBox::YesRole);
+        QPushButton* no = box->addButton(u"いいえ"_s, QMessageBox::NoRole);
+        box->setDefaultButton(yes);
+        box->setEscapeButton(no);
+    } else {
+        box->setDefaultButton(box->addButton(u"OK"_s, QMessageBox::AcceptRole));
     }
-    box.addButton(u"OK"_s, QMessageBox::AcceptRole);
-    box.exec();
-    return Answer::Ok;
+    return box;
+}
+
+Answer QtMessageBoxes::ask(const QString& text, Buttons buttons) {
+    const std::unique_ptr<QMessageBox> box = makeBox(text, buttons, parent_);
+    box->exec();
+    if (buttons == Buttons::Ok)
+        return Answer::Ok;
+    return box->buttonRole(box->clickedButton()) == QMessageBox::YesRole ? Answer::Yes : Answer::No;
 }
 
 QDate SystemClock::today() const { return QDate::currentDate(); }

@@ -5,6 +5,10 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
+
+class QMessageBox;
+
 // The real seams, on Qt Widgets.
 namespace tsuzuri {
 
@@ -13,6 +17,9 @@ public:
     // Boxes are modal to the parent when one is given (the main window, once it exists).
     void setParent(QWidget* parent) { parent_ = parent; }
     Answer ask(const QString& text, Buttons buttons) override;
+
+    // The box ask() runs: the title, no icon, the text with its line breaks, and OK or はい/いいえ.
+    static std::unique_ptr<QMessageBox> makeBox(const QString& text, Buttons buttons, QWidget* parent = nullptr);
 
 private:
     QPointer<QWidget> parent_;
