@@ -316,3 +316,17 @@ TEST_F(CliUploadTest, FailedUpload_Exit1_WithTheServersReason) {
     EXPECT_EQ(cli({u"--yes"_s, u"[ファイル]nothere.html"_s}, false), 1);
     EXPECT_TRUE(err.contains(u"nothere.html"_s)) << err.toStdString();
 }
+
+TEST(CurlFtpSessionTest, HostTextThatIsNoHostOrPort_AndLineBreaksInTheLogin_RefusedBeforeConnecting) {
+    for (const QString& host : {u""_s, u"ftp://example.jp"_s, u"example.jp:0"_s, u"example.jp:65536"_s,
+                                u"example.jp:21x"_s, u"example.jp/www"_s, u"me@example.jp"_s, u"exa mple.jp"_s,
+                                u"example.jp\r\nUSER x"_s, u"[::1"_s}) {
+        CurlFtpSession s;
+        EXPECT_FALSE(s.login(host, u"u"_s, u"p"_s)) << host.toStdString();
+        EXPECT_EQ(s.reason(), messageText(Msg::UploadBadHost, {host})) << host.toStdString();
+    }
+    CurlFtpSession s;
+    EXPECT_FALSE(s.login(u"example.jp"_s, u"u\r\nDELE x"_s, u"p"_s));
+    EXPECT_EQ(s.reason(), messageText(Msg::UploadBadLogin));
+    EXPECT_FALSE(s.login(u"example.jp"_s, u"u"_s, u"p\nx"_s));
+}

@@ -198,7 +198,7 @@ struct CurlFtpSession::Impl {
     // it connects; across hundreds of files that was most of the time. Right after a passive reply it is
     // driven again at once instead. Otherwise it waits on its sockets, never spinning.
     CURLcode drive() {
-        CURLcode rc = CURLE_OK;
+        CURLcode rc = CURLE_FAILED_INIT; // only libcurl's own word makes a request a success
         if (const CURLMcode mc = curl_multi_add_handle(m, h); mc != CURLM_OK)
             return CURLE_FAILED_INIT;
         for (bool done = false; !done;) {

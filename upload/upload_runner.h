@@ -40,8 +40,9 @@ struct UploadResult {
     QStringList deleted; // files the clean-up deleted (platform path form)
 };
 
-// One upload run, from plan to clean-up, over one session. run() blocks its thread until the end;
-// the window runs it on a worker thread through UploadJob (upload/upload_job.h), the CLI directly.
+// One upload run, from plan to clean-up, over one session; one runner and one session per run (a
+// cancel is final). run() blocks its thread until the end; the window runs it on a worker thread
+// through UploadJob (upload/upload_job.h), the CLI directly.
 class UploadRunner {
 public:
     using ProgressCallback = std::function<void(const UploadProgress&)>;
