@@ -160,7 +160,7 @@ TEST(MonthPageReaderFuzz, MutatedPages_NoCrashTableInBoundsAndWritableAgain) {
     const QList<QByteArray> seeds = seedPages();
     Mutator mutator(1105);
     int failures = 0;
-    for (int i = 0; i < 4000; ++i) {
+    for (int i = 0; i < 3000; ++i) {
         const QByteArray page = mutator.mutate(seeds[i % seeds.size()]);
         const MonthPageRead r = parseMonthPage(page, u"200511.html"_s);
         SCOPED_TRACE(i);

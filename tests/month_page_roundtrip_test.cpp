@@ -238,7 +238,7 @@ void printMonth(const MonthPageInput& in, std::ostream& os) {
 TEST(MonthPageRoundTrip, RandomMonths_ReadBackWhatTheWriterWasGivenUpToTheStatedNormalisations) {
     RandomMonth random(20051105);
     int whole = 0;
-    for (int i = 0; i < 400; ++i) {
+    for (int i = 0; i < 300; ++i) {
         const MonthPageInput in = random.month();
         std::ostringstream what;
         printMonth(in, what);
