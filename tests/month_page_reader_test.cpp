@@ -140,31 +140,6 @@ TEST(MonthPageReader, ThirtyOneEntries_ReadCompletely) {
     }
 }
 
-TEST(MonthPageReader, MediaLines_NamesInPageOrderWhateverTheSizesAndAddress) {
-    MonthPageInput in = november();
-    add(in, u"2005年11月03日"_s, u"t"_s, {}, u"x.jpg;y.mp4;Z.MP4;名前 空白.png;"_s);
-    for (const bool original : {false, true}) {
-        for (const QString& root : {u"www/diary"_s, u"www/diary/"_s, QString()}) {
-            in.originalSize = original;
-            in.remoteDir = root;
-            in.imageWidth.clear(); // an empty size gives "px" alone
-            const MonthPageRead r = parseMonthPage(render(in), kPage);
-            EXPECT_EQ(row(r, 1).media, u"x.jpg;y.mp4;Z.MP4;名前 空白.png;"_s) << original << root.toStdString();
-        }
-    }
-}
-
-TEST(MonthPageReader, CharactersCodePage932Lacks_ComeBackAndTypedReferencesStayAsTyped) {
-    MonthPageInput in = november();
-    add(in, u"2005年11月03日"_s, u"絵文字😀と𠮷"_s, u"波〜ダッシュ\r\n&#65; は A ではない"_s, u"😀.jpg;"_s);
-    in.links[0] = {u"🎍"_s, u"🎍"_s};
-    const MonthPageRead r = parseMonthPage(render(in), kPage);
-    EXPECT_EQ(row(r, 1).title, u"絵文字😀と𠮷"_s);
-    EXPECT_EQ(row(r, 1).body, u"波〜ダッシュ\r\n&#65; は A ではない"_s);
-    EXPECT_EQ(row(r, 1).media, u"😀.jpg;"_s);
-    EXPECT_EQ(r.page.links[0], (LinkPair{u"🎍"_s, u"🎍.html"_s}));
-}
-
 // ---------------------------------------------------------------------------------------------------
 // Pages changed by hand, by an editor or by a transfer
 
