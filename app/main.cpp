@@ -1,5 +1,6 @@
 // The program: builds the real services and the main window, and runs the event loop.
 #include "ui/frm_main.h"
+#include "ui/qt_media_services.h"
 #include "ui/qt_services.h"
 
 #include <QApplication>
@@ -24,8 +25,15 @@ int main(int argc, char** argv) {
     tsuzuri::QtMessageBoxes messages;
     tsuzuri::SystemClock clock;
     tsuzuri::QtClipboard clipboard;
-    tsuzuri::frmMain window(QCoreApplication::applicationDirPath(), {&messages, &clock, &clipboard});
+    tsuzuri::QtLauncher launcher;
+    tsuzuri::QtFileChooser files;
+    tsuzuri::QtCopyProgress copyProgress;
+    tsuzuri::QtDialogRunner dialogs;
+    tsuzuri::frmMain window(QCoreApplication::applicationDirPath(),
+                            {&messages, &clock, &clipboard, &launcher, &files, &copyProgress, &dialogs});
     messages.setParent(&window);
+    files.setParent(&window);
+    copyProgress.setParent(&window);
     window.start();
     window.show();
 

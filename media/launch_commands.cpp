@@ -45,7 +45,8 @@ Environment systemEnvironment() {
 }
 
 QString pagePath(const QString& home, const QString& folder, const QString& yearBox, const QString& monthBox) {
-    return paths::monthPage(home, folder, yearBox, monthBox);
+    // Native separators: notepad and the Windows shell are given the path as Windows spells it.
+    return QDir::toNativeSeparators(paths::monthPage(home, folder, yearBox, monthBox));
 }
 
 Command browserCommand(const Environment& env, const QString& target) {

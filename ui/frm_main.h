@@ -40,6 +40,8 @@ class DayCell;
 //   app/frm_main_generate.cpp  CreateHtml, FillCodeSnippets and the copy buttons
 //   ui/frm_main_editor.cpp     ReadMonthPage, ClearMonthData, the day click, store/load, focus guards
 //   ui/frm_main_calendar.cpp   DrawCalendar and the month commands
+//   ui/frm_main_media.cpp      attaching images and videos to the entry (browse, drop, leaving Text8)
+//   ui/frm_main_view.cpp       the page in the browser or the text editor, the about box
 // Each file has its connectXxx() that wires its own controls; the constructor calls them in turn.
 class frmMain final : public QMainWindow {
     Q_OBJECT
@@ -126,6 +128,19 @@ private:
     void monthCommand(MonthStep step);
     void showHolidayNames();
 
+    // Media attachment (ui/frm_main_media.cpp).
+    void connectMedia();
+    void cmdDia_Click();
+    void Text8_OLEDragDrop(const QStringList& paths);
+    void Text8_LostFocus();
+    void attachMedia(const QStringList& paths);
+
+    // Preview and about (ui/frm_main_view.cpp).
+    void connectView();
+    void menuIe_Click();
+    void menuSc_Click();
+    void menuVer_Click();
+
     const QString programFolder_;
     const Services services_;
 
@@ -135,6 +150,7 @@ private:
     HolidayRules holidayRules_ = HolidayRules::Classic;
     std::optional<QString> unreadPage_;
     QString loadedFolderName_;
+    QString mediaFolder_; // where the open-file dialog opens: the folder of the last choice
 
 public:
     // Controls, named as the system names them.

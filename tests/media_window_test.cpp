@@ -1,0 +1,307 @@
+#include "fake_media_services.h"
+#include "fake_services.h"
+#include "qt_printers.h"
+
+#include "media/media_files.h"
+#include "store/outcome.h"
+#include "ui/frm_main.h"
+#include "ui/frm_ver.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using namespace tsuzuri;
+
+namespace {
+
+bool writeBytes(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QByteArray readBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+QStringList entries(const QString& dir) {
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+} // namespace
+
+// The window on a program folder whose path holds spaces, as it often does on a desktop.
+class MediaWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(root.isValid());
+        ASSERT_TRUE(QDir().mkpath(image()));
+        ASSERT_TRUE(QDir().mkpath(pictures()));
+        window = std::make_unique<frmMain>(
+            home(), Services{&messages, &clock, &clipboard, &launcher, &files, &copyProgress, &dialogs});
+        window->start();
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        messages.clear();
+    }
+
+    QString home() const { return root.path() + u"/My Programs/Tsuzuri"_s; }
+    QString image() const { return home() + u"/diary/image"_s; }
+    QString pictures() const { return root.path() + u"/Pictures"_s; }
+    QString picture(const QString& name, const QByteArray& bytes) const {
+        const QString path = pictures() + u'/' + name;
+        EXPECT_TRUE(writeBytes(path, bytes));
+        return path;
+    }
+    QString page() const { return home() + u"/diary/200511.html"_s; }
+
+    void browse(const std::optional<QStringList>& answer) {
+        files.answers.push_back(answer);
+        window->cmdDia->click();
+    }
+    // A file manager's drop of these paths onto the media box; true when the box took the drag.
+    bool drop(const QStringList& paths) {
+        QList<QUrl> urls;
+        for (const QString& p : paths)
+            urls << QUrl::fromLocalFile(p);
+        QMimeData mime;
+        mime.setUrls(urls);
+        mime.setText(u"must not be typed into the box"_s);
+        const QPoint at = window->Text8->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window->Text8, &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent dropped(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window->Text8, &dropped);
+        QCoreApplication::processEvents();
+        return dropped.isAccepted();
+    }
+    // Leaves the media box for the title box as a Tab press would.
+    void leaveMediaBox() {
+        window->Text8->setFocus(Qt::TabFocusReason);
+        ASSERT_EQ(QApplication::focusWidget(), window->Text8);
+        messages.clear();
+        window->Text5->setFocus(Qt::TabFocusReason);
+    }
+
+    QTemporaryDir root;
+    test::RecordingMessages messages;
+    test::FixedClock clock;
+    test::RecordingClipboard clipboard;
+    test::RecordingLauncher launcher;
+    test::ScriptedFileChooser files;
+    test::ScriptedCopyProgress copyProgress;
+    test::RecordingDialogs dialogs;
+    std::unique_ptr<frmMain> window;
+};
+
+TEST_F(MediaWindowTest, BrowseAppendsTwoChosenFilesAndCopiesThemFromTheRememberedFolder) {
+    const QString a = picture(u"a.jpg"_s, "A");
+    const QString b = picture(u"b.jpg"_s, "B");
+    browse(QStringList{a, b});
+    ASSERT_EQ(files.requests.size(), 1);
+    const OpenFilesRequest& r = files.requests[0];
+    EXPECT_EQ(r.title, u"画像/動画ファイルの選択"_s);
+    EXPECT_EQ(r.filters, (QStringList{u"すべてのファイル (*.*)"_s,
+                                      u"画像/動画 ファイル (*.jpg *.jpeg *.gif *.png *.bmp *.mp4)"_s}));
+    EXPECT_EQ(r.selectedFilter, 1);
+    EXPECT_EQ(r.folder, QDir::homePath()) << "the user's home until the first choice";
+
+    EXPECT_EQ(window->Text8->text(), u"a.jpg;b.jpg;"_s);
+    EXPECT_EQ(readBytes(image() + u"/a.jpg"_s), QByteArray("A"));
+    EXPECT_EQ(readBytes(image() + u"/b.jpg"_s), QByteArray("B"));
+    EXPECT_TRUE(messages.shown.isEmpty());
+
+    // A cancelled dialog changes nothing, not even the remembered folder.
+    browse(std::nullopt);
+    EXPECT_EQ(files.requests[1].folder, pictures());
+    EXPECT_EQ(window->Text8->text(), u"a.jpg;b.jpg;"_s);
+    browse(std::nullopt);
+    EXPECT_EQ(files.requests[2].folder, pictures());
+}
+
+TEST_F(MediaWindowTest, BrowseOfAFileInImageItselfAppendsItsNameAndCopiesNothing) {
+    ASSERT_TRUE(writeBytes(image() + u"/c.png"_s, "C"));
+    const QDateTime before = QFileInfo(image() + u"/c.png"_s).lastModified();
+    window->Text8->setText(u"x.jpg;"_s);
+    browse(QStringList{image() + u"/c.png"_s});
+    EXPECT_EQ(window->Text8->text(), u"x.jpg;c.png;"_s);
+    EXPECT_EQ(entries(image()), QStringList{u"c.png"_s});
+    EXPECT_EQ(QFileInfo(image() + u"/c.png"_s).lastModified(), before);
+}
+
+TEST_F(MediaWindowTest, FailedCopyIsReportedAndItsNameKeptOut) {
+    const QString a = picture(u"a.jpg"_s, "A");
+    ASSERT_TRUE(QDir(image()).removeRecursively());
+    browse(QStringList{a});
+    EXPECT_EQ(window->Text8->text(), QString());
+    EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::CopyFailed, {u"a.jpg"_s})});
+}
+
+TEST_F(MediaWindowTest, DifferentFileOfTheSameNameInImageIsReplacedOnlyAfterYes) {
+    const QString a = picture(u"a.jpg"_s, "new");
+    ASSERT_TRUE(writeBytes(image() + u"/a.jpg"_s, "old"));
+    const QString question = u"[image]フォルダには別の「a.jpg」がすでにあります。\r\n置き換えますか？"_s;
+
+    messages.answers.push_back(Answer::No);
+    browse(QStringList{a});
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_EQ(messages.shown[0].text, question);
+    EXPECT_EQ(messages.shown[0].buttons, Buttons::YesNo);
+    EXPECT_EQ(readBytes(image() + u"/a.jpg"_s), QByteArray("old"));
+    EXPECT_EQ(window->Text8->text(), QString());
+
+    messages.clear();
+    messages.answers.push_back(Answer::Yes);
+    browse(QStringList{a});
+    EXPECT_EQ(messages.texts(), QStringList{question});
+    EXPECT_EQ(readBytes(image() + u"/a.jpg"_s), QByteArray("new"));
+    EXPECT_EQ(window->Text8->text(), u"a.jpg;"_s);
+}
+
+TEST_F(MediaWindowTest, ThreeDroppedFilesAreAppendedInDropOrderCopiedAndTheBoxTakesTheFocus) {
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window->Text5->setFocus();
+    const QString one = picture(u"2/one.gif"_s, "1");
+    const QString two = picture(u"two.mp4"_s, "2");
+    const QString three = picture(u"3/three.bmp"_s, "3");
+    ASSERT_TRUE(drop({three, one, two}));
+    EXPECT_EQ(window->Text8->text(), u"three.bmp;one.gif;two.mp4;"_s);
+    EXPECT_EQ(readBytes(image() + u"/one.gif"_s), QByteArray("1"));
+    EXPECT_EQ(readBytes(image() + u"/two.mp4"_s), QByteArray("2"));
+    EXPECT_EQ(readBytes(image() + u"/three.bmp"_s), QByteArray("3"));
+    EXPECT_EQ(QApplication::focusWidget(), window->Text8);
+}
+
+TEST_F(MediaWindowTest, DroppedFolderAndMissingFileAreLeftOutAndReportedOnceAfterTheDrop) {
+    const QString a = picture(u"a.jpg"_s, "A");
+    const QString album = pictures() + u"/album"_s;
+    ASSERT_TRUE(QDir().mkpath(album));
+    const QString gone = pictures() + u"/gone.jpg"_s;
+    ASSERT_TRUE(drop({album, a, gone}));
+    EXPECT_EQ(window->Text8->text(), u"a.jpg;"_s);
+    EXPECT_EQ(entries(image()), QStringList{u"a.jpg"_s});
+    EXPECT_EQ(messages.texts(),
+              QStringList{u"次のものはファイルではないか読み込めないため、追加しませんでした。\r\n"_s + album + u"\r\n"_s +
+                          gone});
+}
+
+TEST_F(MediaWindowTest, TextDraggedFromAnotherBoxIsNotTakenForFiles) {
+    QMimeData mime;
+    mime.setText(u"typed"_s);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window->Text8, &enter);
+    QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window->Text8, &dropped);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_EQ(entries(image()), QStringList());
+}
+
+TEST_F(MediaWindowTest, LeavingTheMediaBoxChecksTheFinalSemicolonThenTheImageSize) {
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window->txtImg[0]->setText(u"320"_s);
+    window->txtImg[1]->setText(u"240"_s);
+
+    window->Text8->setText(u"a.jpg;b.jpg"_s);
+    leaveMediaBox();
+    EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::MediaNamesUnterminated)});
+    EXPECT_EQ(QApplication::focusWidget(), window->Text8) << "the box gets the focus back";
+
+    // One final ";" after several names is enough; with both sizes set nothing is said.
+    window->Text8->setText(u"a.jpg;b.jpg;"_s);
+    leaveMediaBox();
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_EQ(QApplication::focusWidget(), window->Text5);
+
+    window->txtImg[1]->clear();
+    window->Text8->clear();
+    leaveMediaBox();
+    EXPECT_EQ(messages.texts(), QStringList{u"画像サイズが設定されていません。\r\n"
+                                            u"「その他の設定」タブから画像サイズを設定して下さい。"_s})
+        << "an empty box still checks the sizes";
+    EXPECT_EQ(QApplication::focusWidget(), window->Text5) << "and the focus moves on";
+}
+
+TEST_F(MediaWindowTest, LargeCopyShowsProgressAndCancellingLeavesNoPartialFile) {
+    QFile big(pictures() + u"/holiday.mp4"_s);
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(big.resize(media::kProgressThreshold + 4096));
+    big.close();
+    copyProgress.cancelAt = 1024 * 1024;
+    browse(QStringList{big.fileName()});
+    EXPECT_EQ(copyProgress.begun, QStringList{u"holiday.mp4"_s});
+    EXPECT_EQ(copyProgress.ended, 1);
+    EXPECT_EQ(entries(image()), QStringList());
+    EXPECT_EQ(window->Text8->text(), QString());
+
+    copyProgress.cancelAt = -1;
+    browse(QStringList{big.fileName()});
+    EXPECT_EQ(QFileInfo(image() + u"/holiday.mp4"_s).size(), media::kProgressThreshold + 4096);
+    EXPECT_EQ(window->Text8->text(), u"holiday.mp4;"_s);
+}
+
+TEST_F(MediaWindowTest, PreviewAndSourceStartTheirProgramWithThePagePathAsOneArgument) {
+    window->menuIe->trigger();
+    ASSERT_EQ(launcher.started.size(), 1);
+    EXPECT_EQ(launcher.started[0].program, u"xdg-open"_s);
+    EXPECT_EQ(launcher.started[0].arguments, QStringList{page()}) << "no page has been written for this month yet";
+
+    launcher.env.variables.insert(u"EDITOR"_s, u"mousepad"_s);
+    window->menuSc->trigger();
+    ASSERT_EQ(launcher.started.size(), 2);
+    EXPECT_EQ(launcher.started[1].program, u"mousepad"_s);
+    EXPECT_EQ(launcher.started[1].arguments, QStringList{page()});
+
+    // The boxes name the month, as typed.
+    window->txtCalYYYY->setText(u"2004"_s);
+    window->txtCalMM->setText(u"02"_s);
+    window->menuIe->trigger();
+    EXPECT_EQ(launcher.started[2].arguments, QStringList{home() + u"/diary/200402.html"_s});
+    EXPECT_TRUE(messages.shown.isEmpty());
+}
+
+TEST_F(MediaWindowTest, ProgramsThatCannotStartAreReported) {
+    window->menuSc->trigger();
+    EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::NoTextEditor)});
+    EXPECT_TRUE(launcher.started.isEmpty());
+
+    messages.clear();
+    launcher.fail = true;
+    window->menuIe->trigger();
+    EXPECT_EQ(messages.texts(),
+              QStringList{u"xdg-openを起動できませんでした。\r\nプログラムが見つからないか、実行できませんでした。"_s});
+}
+
+TEST_F(MediaWindowTest, AboutBoxIsShownModallyWithTheHomePageLink) {
+    QString link;
+    dialogs.whileShown = [&](QDialog& d) {
+        auto& box = static_cast<frmVer&>(d);
+        link = box.lblLink1->text();
+        EXPECT_EQ(box.parentWidget(), window.get());
+    };
+    window->menuVer->trigger();
+    EXPECT_EQ(dialogs.shown, QStringList{u"frmVer"_s});
+    // Unless the build names its own address, the link is the README beside the program.
+    if (frmVer::homePage(home()) != frmVer::homePage(u"/elsewhere"_s)) {
+        EXPECT_EQ(link, u"file://"_s + home() + u"/README.md"_s);
+    }
+}
