@@ -6,6 +6,7 @@
 #include "store/outcome.h"
 #include "ui/frm_main.h"
 #include "ui/frm_ver.h"
+#include "ui/qt_media_services.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -304,4 +306,43 @@ TEST_F(MediaWindowTest, AboutBoxIsShownModallyWithTheHomePageLink) {
     if (frmVer::homePage(home()) != frmVer::homePage(u"/elsewhere"_s)) {
         EXPECT_EQ(link, u"file://"_s + home() + u"/README.md"_s);
     }
+}
+
+TEST(QtCopyProgressTest, CountsBeyondIntRangeAndItsCancelButtonStopsTheCopy) {
+    QWidget window;
+    window.show();
+    QtCopyProgress progress;
+    progress.setParent(&window);
+    const qint64 tenGigabytes = qint64(10) * 1024 * 1024 * 1024;
+    progress.begin(u"movie.mp4"_s, tenGigabytes);
+    auto* dialog = window.findChild<QProgressDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->labelText().contains(u"movie.mp4"_s));
+    EXPECT_EQ(dialog->windowModality(), Qt::WindowModal) << "the window cannot be used while it copies";
+    EXPECT_TRUE(progress.progressed(tenGigabytes / 2, tenGigabytes));
+    EXPECT_EQ(dialog->value() * 2, dialog->maximum());
+    dialog->cancel();
+    EXPECT_FALSE(progress.progressed(tenGigabytes / 2 + 1, tenGigabytes));
+    progress.end();
+    EXPECT_EQ(window.findChild<QProgressDialog*>(), nullptr);
+}
+
+TEST(QtLauncherTest, PathWithSpacesReachesTheProgramAsOneArgumentAndAMissingProgramIsReported) {
+    QTemporaryDir dir;
+    const QString page = dir.path() + u"/My Programs/diary/200511.html"_s;
+    const QString out = dir.path() + u"/argv.txt"_s;
+    QtLauncher launcher;
+#ifdef Q_OS_UNIX
+    // The shell here is the started program itself; it writes each argument it was given on a line.
+    const launch::Command show{launch::Command::Kind::Program, u"/bin/sh"_s,
+                               {u"-c"_s, u"printf '%s\\n' \"$@\" > \"$0\""_s, out, page}, QString(), u"sh"_s};
+    ASSERT_TRUE(launcher.start(show).ok());
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(out).size() > 0, 5000);
+    QTest::qWait(50);
+    EXPECT_EQ(readBytes(out), page.toUtf8() + "\n");
+#endif
+    const launch::Command missing{launch::Command::Kind::Program, dir.path() + u"/no-such-browser"_s, {page},
+                                  QString(), u"no-such-browser"_s};
+    EXPECT_EQ(messageText(launcher.start(missing)),
+              u"no-such-browserを起動できませんでした。\r\nプログラムが見つからないか、実行できませんでした。"_s);
 }

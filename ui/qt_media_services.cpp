@@ -40,7 +40,7 @@ std::optional<QStringList> QtFileChooser::openFiles(const OpenFilesRequest& requ
 }
 
 QtCopyProgress::QtCopyProgress() = default;
-QtCopyProgress::~QtCopyProgress() = default;
+QtCopyProgress::~QtCopyProgress() { delete dialog_.data(); }
 
 namespace {
 // The dialog counts in thousandths: its range is an int, a video's size is not.
@@ -48,7 +48,8 @@ constexpr int kSteps = 1000;
 } // namespace
 
 void QtCopyProgress::begin(const QString& name, qint64) {
-    dialog_ = std::make_unique<QProgressDialog>(u"「"_s + name + u"」を[image]フォルダにコピーしています…"_s,
+    delete dialog_.data();
+    dialog_ = new QProgressDialog(u"「"_s + name + u"」を[image]フォルダにコピーしています…"_s,
                                                 u"キャンセル"_s, 0, kSteps, parent_);
     dialog_->setWindowTitle(applicationTitle());
     dialog_->setWindowModality(Qt::WindowModal);
@@ -68,7 +69,7 @@ bool QtCopyProgress::progressed(qint64 done, qint64 total) {
     return !dialog_->wasCanceled();
 }
 
-void QtCopyProgress::end() { dialog_.reset(); }
+void QtCopyProgress::end() { delete dialog_.data(); }
 
 void QtDialogRunner::run(QDialog& dialog) { dialog.exec(); }
 

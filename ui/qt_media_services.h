@@ -5,8 +5,6 @@
 #include <QPointer>
 #include <QWidget>
 
-#include <memory>
-
 class QProgressDialog;
 
 // The real seams for starting programs, choosing files, long copies and modal dialogs, on Qt Widgets.
@@ -44,7 +42,8 @@ public:
 
 private:
     QPointer<QWidget> parent_;
-    std::unique_ptr<QProgressDialog> dialog_;
+    // The window owns it as a child too: a guarded pointer never deletes it twice.
+    QPointer<QProgressDialog> dialog_;
 };
 
 class QtDialogRunner final : public DialogRunner {
