@@ -150,18 +150,6 @@ TEST_F(MediaFilesTest, FailedCopyNamesTheFileAndLeavesNothing) {
     EXPECT_TRUE(QFileInfo(image() + u"/a.jpg"_s).isDir());
 }
 
-TEST_F(MediaFilesTest, AttachCopiesEachFileInOrderAndSkipsFilesAlreadyInImage) {
-    const QString a = picture(u"a.jpg"_s, "A");
-    const QString b = picture(u"b.jpg"_s, "B");
-    ASSERT_TRUE(writeBytes(image() + u"/c.png"_s, "C"));
-    const AttachResult r = attachFiles(request({a, image() + u"/c.png"_s, b}));
-    EXPECT_EQ(r.appended, (QStringList{u"a.jpg"_s, u"c.png"_s, u"b.jpg"_s}));
-    EXPECT_EQ(r.copied, (QStringList{u"a.jpg"_s, u"b.jpg"_s}));
-    EXPECT_EQ(readBytes(image() + u"/b.jpg"_s), QByteArray("B"));
-    EXPECT_EQ(readBytes(image() + u"/c.png"_s), QByteArray("C"));
-    EXPECT_TRUE(r.failed.isEmpty() && r.rejected.isEmpty() && !r.cancelled);
-}
-
 TEST_F(MediaFilesTest, AttachLeavesOutFoldersMissingFilesUnusableNamesAndFailedCopies) {
     const QString ok = picture(u"ok.jpg"_s, "1");
     const QString semi = picture(u"a;b.jpg"_s, "2");
@@ -180,37 +168,6 @@ TEST_F(MediaFilesTest, AttachLeavesOutFoldersMissingFilesUnusableNamesAndFailedC
     EXPECT_TRUE(r.appended.isEmpty());
 }
 
-TEST_F(MediaFilesTest, DifferentFileOfTheSameNameIsReplacedOnlyWhenTheUserAgrees) {
-    const QString a = picture(u"a.jpg"_s, "new");
-    ASSERT_TRUE(writeBytes(image() + u"/a.jpg"_s, "old"));
-    QStringList asked;
-    AttachRequest req = request({a});
-    req.confirmReplace = [&](const QString& name) {
-        asked << name;
-        return false;
-    };
-    AttachResult r = attachFiles(req);
-    EXPECT_EQ(asked, QStringList{u"a.jpg"_s});
-    EXPECT_EQ(r.declined, QStringList{u"a.jpg"_s});
-    EXPECT_TRUE(r.appended.isEmpty()) << "the name would show the other picture";
-    EXPECT_EQ(readBytes(image() + u"/a.jpg"_s), QByteArray("old"));
-
-    req.confirmReplace = [&](const QString&) { return true; };
-    r = attachFiles(req);
-    EXPECT_EQ(r.appended, QStringList{u"a.jpg"_s});
-    EXPECT_EQ(readBytes(image() + u"/a.jpg"_s), QByteArray("new"));
-
-    // Identical bytes need no question.
-    asked.clear();
-    req.confirmReplace = [&](const QString& name) {
-        asked << name;
-        return false;
-    };
-    r = attachFiles(req);
-    EXPECT_TRUE(asked.isEmpty());
-    EXPECT_EQ(r.appended, QStringList{u"a.jpg"_s});
-}
-
 TEST_F(MediaFilesTest, SameNameTwiceInOneBatchAsksBeforeTheSecondOverwritesTheFirst) {
     ASSERT_TRUE(QDir().mkpath(pictures() + u"/2"_s));
     const QString first = picture(u"a.jpg"_s, "first");
@@ -224,7 +181,12 @@ TEST_F(MediaFilesTest, SameNameTwiceInOneBatchAsksBeforeTheSecondOverwritesTheFi
     const AttachResult r = attachFiles(req);
     EXPECT_EQ(questions, 1);
     EXPECT_EQ(r.appended, QStringList{u"a.jpg"_s});
+    EXPECT_EQ(r.declined, QStringList{u"a.jpg"_s});
     EXPECT_EQ(readBytes(image() + u"/a.jpg"_s), QByteArray("first"));
+
+    // The same bytes again need no question and no copy.
+    EXPECT_EQ(attachFiles(request({first})).appended, QStringList{u"a.jpg"_s});
+    EXPECT_EQ(questions, 1);
 }
 
 namespace {
