@@ -346,3 +346,9 @@ TEST(QtLauncherTest, PathWithSpacesReachesTheProgramAsOneArgumentAndAMissingProg
     EXPECT_EQ(messageText(launcher.start(missing)),
               u"no-such-browserを起動できませんでした。\r\nプログラムが見つからないか、実行できませんでした。"_s);
 }
+
+TEST(QtFileChooserTest, FiltersAlsoMatchUpperCaseNames) {
+    EXPECT_EQ(withUpperCasePatterns(u"画像/動画 ファイル (*.jpg *.jpeg *.mp4)"_s),
+              u"画像/動画 ファイル (*.jpg *.jpeg *.mp4 *.JPG *.JPEG *.MP4)"_s);
+    EXPECT_EQ(withUpperCasePatterns(u"すべてのファイル (*.*)"_s), u"すべてのファイル (*.*)"_s);
+}

@@ -30,10 +30,30 @@ Outcome QtLauncher::start(const launch::Command& command) {
     return Outcome::failure(Msg::LaunchFailed, {command.displayName, messageText(Msg::ProgramNotStarted)});
 }
 
+QString withUpperCasePatterns(const QString& filter) {
+    const qsizetype open = filter.lastIndexOf(u'(');
+    if (open < 0 || !filter.endsWith(u')'))
+        return filter;
+    QStringList patterns = filter.mid(open + 1, filter.size() - open - 2).split(u' ', Qt::SkipEmptyParts);
+    const QStringList given = patterns;
+    for (const QString& p : given) {
+        const QString upper = p.toUpper();
+        if (!patterns.contains(upper))
+            patterns << upper;
+    }
+    return filter.left(open + 1) + patterns.join(u' ') + u')';
+}
+
 std::optional<QStringList> QtFileChooser::openFiles(const OpenFilesRequest& request) {
-    QString selected = request.filters.value(request.selectedFilter);
+    QStringList filters = request.filters;
+#if !defined(Q_OS_WIN) && !defined(Q_OS_MACOS)
+    // Here the dialogs match patterns case-sensitively, like the file system.
+    for (QString& f : filters)
+        f = withUpperCasePatterns(f);
+#endif
+    QString selected = filters.value(request.selectedFilter);
     const QStringList files = QFileDialog::getOpenFileNames(parent_, request.title, request.folder,
-                                                            request.filters.join(u";;"_s), &selected);
+                                                            filters.join(u";;"_s), &selected);
     if (files.isEmpty())
         return std::nullopt;
     return files;

@@ -20,6 +20,10 @@ private:
     launch::Environment environment_;
 };
 
+// A filter "name (*.jpg *.png)" that also matches the upper-case spellings ("*.JPG"), as the
+// filters match on a file system that ignores case; cameras name their photos IMG_0001.JPG.
+QString withUpperCasePatterns(const QString& filter);
+
 class QtFileChooser final : public FileChooser {
 public:
     void setParent(QWidget* parent) { parent_ = parent; }
