@@ -47,6 +47,9 @@ QString rawText(Msg msg) {
     case Msg::PageTooManyEntries:
         return u"日記のHTMLファイル【 %1 】には32件以上の日記があるため、すべては読み込めませんでした。\r\n"
                u"この月の日記は上書きされないよう、HTMLの作成を止めています。"_s;
+    case Msg::PageIncomplete:
+        return u"日記のHTMLファイル【 %1 】は途中で切れているか日記の形式ではないため、すべては読み込めませんでした。\r\n"
+               u"この月の日記は上書きされないよう、HTMLの作成を止めています。"_s;
     case Msg::MonthNotWritable:
         return u"日記のHTMLファイル【 %1 】は正しく読み込めなかったため、HTMLを作成しませんでした。\r\n"
                u"ファイルを確認して下さい。"_s;

@@ -88,6 +88,8 @@ MonthPageRead parseMonthPage(QByteArrayView bytes, const QString& pageName) {
     int r = 1; // the row the fields go to; only the end of a date section moves on
     int k = 0; // next link row
     bool siteTitleNext = false;
+    bool inDiary = false; // between the diary start and end markers
+    bool diaryEnded = false;
 
     // A 32nd block has nowhere to go: the read stops at its first field, so the table never grows
     // past its rows and the caller knows the month was not read whole.
@@ -189,6 +191,13 @@ MonthPageRead parseMonthPage(QByteArrayView bytes, const QString& pageName) {
         else if (line.endsWith(marker::kDateStart))
             section = Section::Date;
 
+        if (line == marker::kDiaryStart) {
+            inDiary = true;
+        } else if (line == marker::kDiaryEnd) {
+            inDiary = false;
+            diaryEnded = true;
+        }
+
         if (siteTitleNext) {
             page.siteTitle = line.toString();
             siteTitleNext = false;
@@ -196,6 +205,14 @@ MonthPageRead parseMonthPage(QByteArrayView bytes, const QString& pageName) {
         if (line.startsWith(marker::kSiteName))
             siteTitleNext = true;
     }
+
+    // A page cut short (a failed copy, a transfer that broke off) reads "fine" up to the cut, and a
+    // page of another making reads as an empty month: either way the next generate would write over
+    // entries that were never read. Say so, so the page is kept as it is.
+    const bool unfinishedEntry = r <= EntryTable::kLastRow && !(table.rows[r] == DiaryEntry{});
+    const bool blank = text.trimmed().isEmpty();
+    if (section != Section::Outside || unfinishedEntry || inDiary || (!diaryEnded && !blank))
+        result.outcome = Outcome::failure(Msg::PageIncomplete, {pageName});
     return result;
 }
 

@@ -19,7 +19,8 @@ struct MonthPage {
 };
 
 struct MonthPageRead {
-    Outcome outcome; // PageUnreadable / PageTooManyEntries name the page; the page then holds what was read
+    // PageUnreadable / PageTooManyEntries / PageIncomplete name the page; the page then holds what was read.
+    Outcome outcome;
     MonthPage page;
     bool exists = true; // false: no page for the month (not an error; the month is empty)
 };

@@ -28,6 +28,7 @@ enum class Msg {
     // Texts of our own for failures the program must not hide.
     PageUnreadable,         // %1 = page file name
     PageTooManyEntries,     // %1 = page file name
+    PageIncomplete,         // %1 = page file name; it ends inside an entry or has no diary end
     MonthNotWritable,       // %1 = page file name; its entries were not read completely
     EntryTableFull,         // %1 = date line
     WriteFailed,            // %1 = file path

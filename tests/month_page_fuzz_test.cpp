@@ -166,7 +166,7 @@ TEST(MonthPageReaderFuzz, MutatedPages_NoCrashTableInBoundsAndWritableAgain) {
         SCOPED_TRACE(i);
         if (!r.outcome.ok()) {
             ++failures;
-            ASSERT_EQ(r.outcome.msg, Msg::PageTooManyEntries);
+            ASSERT_TRUE(r.outcome.msg == Msg::PageTooManyEntries || r.outcome.msg == Msg::PageIncomplete);
             ASSERT_EQ(r.outcome.args, QStringList{u"200511.html"_s});
         }
         const EntryTable& t = r.page.entries;

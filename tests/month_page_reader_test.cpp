@@ -184,12 +184,14 @@ TEST(MonthPageReaderHandEdited, CrOnlyAndLfOnlyLineEnds_ReadLikeTheWrittenPage) 
     }
 }
 
-TEST(MonthPageReaderHandEdited, MissingEndMarkerAtEndOfFile_KeepsWhatWasReadButNotTheUnfinishedRow) {
+TEST(MonthPageReaderHandEdited, MissingEndMarkerAtEndOfFile_KeepsWhatWasReadAndSaysThePageIsIncomplete) {
     const QString page = renderText(sample());
     // Cut the page inside the second block's body: the first block is whole, the second never ends.
     const qsizetype cut = page.indexOf(u"二行目"_s) + 3;
     const MonthPageRead r = parse(page.left(cut));
-    ASSERT_TRUE(r.outcome.ok());
+    // Not an empty or short month to write over: the window keeps the page as it is.
+    EXPECT_EQ(r.outcome.msg, Msg::PageIncomplete);
+    EXPECT_EQ(r.outcome.args, QStringList{kPage});
     EXPECT_EQ(r.page.entries.count, 1);
     EXPECT_EQ(row(r, 1).title, u"晴れ"_s);
     // The unfinished entry lies beyond the count, where nothing walks.
@@ -204,15 +206,31 @@ TEST(MonthPageReaderHandEdited, MissingEndMarkerAtEndOfFile_KeepsWhatWasReadButN
     const MonthPageRead l = parse(links);
     EXPECT_EQ(l.page.links[11], (LinkPair{u"t11"_s, u"p11.html"_s}));
     EXPECT_EQ(l.page.entries.count, 0);
+    EXPECT_EQ(l.outcome.msg, Msg::PageIncomplete);
+
+    // Cut between two whole blocks: nothing is half read, but the blocks after the cut are missing.
+    const qsizetype between = page.indexOf(u"<hr>\r\n"_s) + 6;
+    const MonthPageRead b = parse(page.left(between));
+    EXPECT_EQ(b.page.entries.count, 1);
+    EXPECT_EQ(b.outcome.msg, Msg::PageIncomplete);
+}
+
+TEST(MonthPageReaderHandEdited, PageOfAnotherMaking_IsNotTakenForAnEmptyMonth) {
+    const MonthPageRead r = parse(u"<html><body>\r\n<p>my own page</p>\r\n</body></html>\r\n"_s);
+    EXPECT_EQ(r.page.entries.count, 0);
+    EXPECT_EQ(r.outcome.msg, Msg::PageIncomplete);
+    EXPECT_TRUE(parse(u" \r\n"_s).outcome.ok()) << "an empty file holds nothing to lose";
 }
 
 TEST(MonthPageReaderHandEdited, TruncatedAtAnyByte_NeverMoreThanTheWholePage) {
     const QByteArray bytes = render(sample());
     const MonthPageRead whole = parseMonthPage(bytes, kPage);
+    const QByteArray diaryEnd = textfile::encode(marker::kDiaryEnd);
     int previous = 0;
     for (qsizetype n = 0; n <= bytes.size(); ++n) {
         const MonthPageRead r = parseMonthPage(bytes.first(n), kPage);
-        ASSERT_TRUE(r.outcome.ok()) << n;
+        // Only a page that still reaches the diary's end marker (or holds nothing at all) reads as whole.
+        ASSERT_EQ(r.outcome.ok(), bytes.first(n).contains(diaryEnd) || bytes.first(n).trimmed().isEmpty()) << n;
         ASSERT_GE(r.page.entries.count, previous) << n;
         ASSERT_LE(r.page.entries.count, 3) << n;
         for (int i = 1; i <= r.page.entries.count; ++i)
