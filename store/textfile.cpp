@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -36,14 +37,22 @@ QString rawDecode(QByteArrayView bytes) {
     return out;
 }
 
-// Whether one code point (given as its UTF-16 text) survives code page 932 exactly.
+// Whether one code point (given as its UTF-16 text) survives code page 932 exactly. Remembered per
+// code point: a page full of emoji asks about the same few characters again and again.
 bool codePointEncodes(QStringView cp) {
     if (cp.size() == 1 && cp[0].unicode() < 0x80)
         return true;
     // The converter "round-trips" U+FFFD through its substitution bytes; no real code exists for it.
     if (cp.size() == 1 && (cp[0].isSurrogate() || cp[0] == QChar::ReplacementCharacter))
         return false;
-    return rawDecode(rawEncode(cp)) == cp;
+    thread_local QHash<char32_t, bool> known;
+    const char32_t key = cp.size() == 2 ? QChar::surrogateToUcs4(cp[0], cp[1]) : cp[0].unicode();
+    const auto it = known.constFind(key);
+    if (it != known.cend())
+        return *it;
+    const bool encodes = rawDecode(rawEncode(cp)) == cp;
+    known.insert(key, encodes);
+    return encodes;
 }
 
 template <typename OnCodePoint>
@@ -100,6 +109,7 @@ QString unescapeReferences(QString text) {
     QString out;
     out.reserve(text.size());
     qsizetype i = 0;
+    qsizetype copied = 0; // text[copied, i) is still to be appended
     const qsizetype n = text.size();
     while (i < n) {
         if (text[i] == u'&' && i + 2 < n && text[i + 1] == u'#' && text[i + 2] >= u'1' && text[i + 2] <= u'9') {
@@ -114,15 +124,19 @@ QString unescapeReferences(QString text) {
             if (j < n && text[j] == u';' && scalar) {
                 const QString ch = QString::fromUcs4(&value, 1);
                 if (!codePointEncodes(ch)) {
+                    out.append(QStringView(text).sliced(copied, i - copied));
                     out += ch;
                     i = j + 1;
+                    copied = i;
                     continue;
                 }
             }
         }
-        out += text[i];
         ++i;
     }
+    if (copied == 0)
+        return text;
+    out.append(QStringView(text).sliced(copied));
     return out;
 }
 
