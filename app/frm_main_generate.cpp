@@ -28,7 +28,9 @@ void frmMain::connectGenerate() {
     copyBox(Command10, [this] { return boxText(Text7); });
 }
 
-void frmMain::aaa_Click() { CreateHtml(); }
+void frmMain::aaa_Click() {
+    CreateHtml();
+}
 
 frmMain::GenerateResult frmMain::CreateHtml() {
     if (!StoreDayEntry())
@@ -84,6 +86,8 @@ void frmMain::FillCodeSnippets() {
     setBoxText(Text7, s.diary);
 }
 
-void frmMain::copySnippet(const QString& text) { services_.clipboard->setText(text); }
+void frmMain::copySnippet(const QString& text) {
+    services_.clipboard->setText(text);
+}
 
 } // namespace tsuzuri

@@ -16,11 +16,11 @@ enum class CellColour { ButtonText, Red, Blue };
 
 // How DrawCalendar leaves one day cell.
 struct DayCellLook {
-    QString caption;       // the day number, or empty outside the month
+    QString caption; // the day number, or empty outside the month
     CellColour colour = CellColour::ButtonText;
-    bool selected = false; // white background instead of the button face
-    bool flat = false;     // today
-    bool bold = false;     // a day with an entry
+    bool selected = false;  // white background instead of the button face
+    bool flat = false;      // today
+    bool bold = false;      // a day with an entry
     bool underline = false; // today, or a day with an entry
     bool operator==(const DayCellLook&) const = default;
 };
@@ -29,9 +29,9 @@ struct DayCellLook {
 using HolidayNameTable = std::array<QString, 43>;
 
 struct CalendarInput {
-    int year = 0;      // the year box, read as a number
-    int month = 0;     // the month box, read as a number
-    QString yearText;  // the year box as typed: the entry test builds its date lines from it
+    int year = 0;     // the year box, read as a number
+    int month = 0;    // the month box, read as a number
+    QString yearText; // the year box as typed: the entry test builds its date lines from it
     QDate today;
     const EntryTable* entries = nullptr;
     HolidayRules rules = HolidayRules::Classic;
@@ -48,6 +48,8 @@ struct CalendarGrid {
 CalendarGrid drawCalendar(const CalendarInput& input);
 
 // Cell k (1..42) lies in column (k - 1) mod 7; column 0 is Sunday.
-constexpr int cellColumn(int cell) { return (cell - 1) % 7; }
+constexpr int cellColumn(int cell) {
+    return (cell - 1) % 7;
+}
 
 } // namespace tsuzuri

@@ -57,10 +57,10 @@ TEST(CalendarGridLayout, MonthThatNamesNoMonthLeavesTheResetGrid) {
 }
 
 TEST(CalendarGridColours, WeekendColumnsAndHolidaysIncludingASaturdayHoliday) {
-    const CalendarGrid nov2005 = draw(2005, 11); // 1 November is a Tuesday: day d in cell d + 2
-    EXPECT_EQ(nov2005.cells[1].colour, CellColour::Red);  // empty Sunday cell keeps the column colour
+    const CalendarGrid nov2005 = draw(2005, 11);         // 1 November is a Tuesday: day d in cell d + 2
+    EXPECT_EQ(nov2005.cells[1].colour, CellColour::Red); // empty Sunday cell keeps the column colour
     EXPECT_EQ(nov2005.cells[2].colour, CellColour::ButtonText);
-    EXPECT_EQ(nov2005.cells[5].colour, CellColour::Red);  // 3 November, 文化の日, a Thursday
+    EXPECT_EQ(nov2005.cells[5].colour, CellColour::Red); // 3 November, 文化の日, a Thursday
     EXPECT_EQ(nov2005.names[5], u"文化の日"_s);
     EXPECT_EQ(nov2005.cells[4].colour, CellColour::ButtonText);
     EXPECT_TRUE(nov2005.names[4].isEmpty());
@@ -131,9 +131,9 @@ TEST(CalendarGridToday, SundayHolidayTodayStaysRedAndFlat) {
 TEST(CalendarGridEntries, DaysWithContentAreBoldAndBlankRowsAreNot) {
     EntryTable t;
     ASSERT_TRUE(t.store({u"t"_s, {}, u"2005年11月04日"_s, {}}).ok());
-    ASSERT_TRUE(t.store({{}, {}, u"2005年11月10日"_s, {}}).ok());   // clicked but never typed into
+    ASSERT_TRUE(t.store({{}, {}, u"2005年11月10日"_s, {}}).ok());          // clicked but never typed into
     ASSERT_TRUE(t.store({{}, {}, u"2005年11月05日"_s, u"a.jpg;"_s}).ok()); // media only counts
-    ASSERT_TRUE(t.store({u"x"_s, {}, u"2005年10月04日"_s, {}}).ok());  // another month
+    ASSERT_TRUE(t.store({u"x"_s, {}, u"2005年10月04日"_s, {}}).ok());      // another month
     const CalendarGrid g = draw(2005, 11, &t);
     EXPECT_TRUE(g.cells[6].bold && g.cells[6].underline);
     EXPECT_FALSE(g.cells[12].bold);

@@ -65,9 +65,7 @@ protected:
         QFile f(page(ym));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
-    void writePage(const MonthPageInput& in) {
-        ASSERT_TRUE(MakeMonthHtml(home.path(), u"diary"_s, in).ok());
-    }
+    void writePage(const MonthPageInput& in) { ASSERT_TRUE(MakeMonthHtml(home.path(), u"diary"_s, in).ok()); }
     void writeBytes(const QString& ym, const QByteArray& bytes) {
         ASSERT_TRUE(textfile::writeFileAtomically(page(ym), bytes).ok());
     }
@@ -103,8 +101,8 @@ protected:
 
 TEST_F(MainWindowTest, StartShowsTodaysMonthAndTodaysEntryFromThePage) {
     MonthPageInput in = monthInput(u"2005"_s, u"11"_s,
-                                   {entry(u"2005年11月04日"_s, u"四日"_s), entry(u"2005年11月05日"_s, u"五日"_s,
-                                                                               u"一行目\r\n二行目"_s, u"a.jpg;"_s)});
+                                   {entry(u"2005年11月04日"_s, u"四日"_s),
+                                    entry(u"2005年11月05日"_s, u"五日"_s, u"一行目\r\n二行目"_s, u"a.jpg;"_s)});
     in.siteTitle = u"綴の日記"_s;
     in.links[0] = {u"十月"_s, u"200510.html"_s};
     writePage(in);
@@ -142,13 +140,15 @@ TEST_F(MainWindowTest, StartShowsTodaysMonthAndTodaysEntryFromThePage) {
 
 TEST_F(MainWindowTest, ControlsCarryTheirNamesAsObjectNames) {
     open();
-    for (const char16_t* name : {u"SSTab1", u"FraCal", u"lblCalWk1", u"lblCalWk7", u"lblCalDt_1", u"lblCalDt_42",
-                                 u"txtCalYYYY", u"txtCalMM", u"lblHDCalYYYY", u"lblHDCalMM", u"btnShiteigetu",
-                                 u"btnZengetu", u"btnJigetu", u"Label5", u"Text5", u"Text6", u"Text8", u"Text10",
-                                 u"lbldiarydate", u"Command1", u"aaa", u"Text1", u"Text7", u"Command10",
-                                 u"txtLinkTitle_0", u"txtLinkPath_11", u"txtFTP", u"txtPass", u"List1", u"txtImg_1",
-                                 u"txtImg2_0", u"chkimg", u"txtDiaryDir", u"lblNowDiaryDir", u"cmdDia"}) {
-        EXPECT_NE(window->findChild<QWidget*>(QString::fromUtf16(name)), nullptr) << QString::fromUtf16(name).toStdString();
+    for (const char16_t* name :
+         {u"SSTab1",         u"FraCal",         u"lblCalWk1",    u"lblCalWk7",      u"lblCalDt_1",    u"lblCalDt_42",
+          u"txtCalYYYY",     u"txtCalMM",       u"lblHDCalYYYY", u"lblHDCalMM",     u"btnShiteigetu", u"btnZengetu",
+          u"btnJigetu",      u"Label5",         u"Text5",        u"Text6",          u"Text8",         u"Text10",
+          u"lbldiarydate",   u"Command1",       u"aaa",          u"Text1",          u"Text7",         u"Command10",
+          u"txtLinkTitle_0", u"txtLinkPath_11", u"txtFTP",       u"txtPass",        u"List1",         u"txtImg_1",
+          u"txtImg2_0",      u"chkimg",         u"txtDiaryDir",  u"lblNowDiaryDir", u"cmdDia"}) {
+        EXPECT_NE(window->findChild<QWidget*>(QString::fromUtf16(name)), nullptr)
+            << QString::fromUtf16(name).toStdString();
     }
     EXPECT_EQ(window->lblCalWk[0]->palette().color(QPalette::WindowText), kRed);
     EXPECT_EQ(window->lblCalWk[6]->palette().color(QPalette::WindowText), kBlue);
@@ -234,10 +234,11 @@ TEST_F(MainWindowTest, ClickTypeGenerate_WritesTheWritersPageAndFillsTheSnippets
     EXPECT_EQ(boxText(window->Text7), snippets.diary);
 
     // The copy buttons put exactly their box's text, CR LF and all, on the clipboard.
-    for (QPushButton* copy : {window->Command9, window->Command8, window->Command7, window->Command5, window->Command10})
+    for (QPushButton* copy :
+         {window->Command9, window->Command8, window->Command7, window->Command5, window->Command10})
         copy->click();
-    EXPECT_EQ(clipboard.texts, (QStringList{snippets.calendar, stylesheetSnippet(), bodySnippet(), scriptSnippet(),
-                                            snippets.diary}));
+    EXPECT_EQ(clipboard.texts,
+              (QStringList{snippets.calendar, stylesheetSnippet(), bodySnippet(), scriptSnippet(), snippets.diary}));
     EXPECT_TRUE(clipboard.texts.value(1).startsWith(u"\r\n/*ここからカレンダー関連*/\r\n"_s));
     EXPECT_TRUE(clipboard.texts.value(1).endsWith(u"/*ここまでカレンダー関連*/\r\n"_s));
 }
@@ -306,7 +307,8 @@ TEST_F(MainWindowTest, MonthCommandsWriteTheMonthBeingLeftAndWrapAroundTheYear) 
 }
 
 TEST_F(MainWindowTest, ChosenMonthIsNormalisedAndItsPageIsRead) {
-    writePage(monthInput(u"2005"_s, u"03"_s, {entry(u"2005年03月01日"_s, u"三月一日"_s), entry(u"2005年03月20日"_s, u"春"_s)}));
+    writePage(monthInput(u"2005"_s, u"03"_s,
+                         {entry(u"2005年03月01日"_s, u"三月一日"_s), entry(u"2005年03月20日"_s, u"春"_s)}));
     open();
     chooseMonth(u"2005"_s, u"3"_s, window->btnShiteigetu);
     EXPECT_EQ(shownMonth(), u"2005/03 2005/03"_s);
@@ -364,12 +366,13 @@ TEST_P(MonthCommandRefusalTest, RefusedInputChangesNothing) {
 const QString kE4 = u"1～12(半角)の間で入力して下さい"_s;
 const QString kE5 = u"1900～2999(半角)の間で入力して下さい"_s;
 
-INSTANTIATE_TEST_SUITE_P(
-    YearAndMonthChecks, MonthCommandRefusalTest,
-    ::testing::Values(Refusal{u"1899", u"11", {kE5}}, Refusal{u"3000", u"11", {kE5}},
-                      Refusal{u"2005.5", u"11", {kE5}}, Refusal{u"abc", u"11", {u"半角数値で入力して下さい"_s, kE5}},
-                      Refusal{u"2005", u"13", {kE4}}, Refusal{u"2005", u"0", {kE4}}, Refusal{u"2005", u"abc", {kE4}},
-                      Refusal{u"2005", u"3.0", {kE4}}, Refusal{u"1899", u"13", {kE5}}));
+INSTANTIATE_TEST_SUITE_P(YearAndMonthChecks, MonthCommandRefusalTest,
+                         ::testing::Values(Refusal{u"1899", u"11", {kE5}}, Refusal{u"3000", u"11", {kE5}},
+                                           Refusal{u"2005.5", u"11", {kE5}},
+                                           Refusal{u"abc", u"11", {u"半角数値で入力して下さい"_s, kE5}},
+                                           Refusal{u"2005", u"13", {kE4}}, Refusal{u"2005", u"0", {kE4}},
+                                           Refusal{u"2005", u"abc", {kE4}}, Refusal{u"2005", u"3.0", {kE4}},
+                                           Refusal{u"1899", u"13", {kE5}}));
 
 // --- holidays on a Sunday-holiday today -----------------------------------------------------------
 

@@ -25,7 +25,8 @@ QStringList buttonTexts(const QMessageBox& box) {
 } // namespace
 
 TEST(QtMessageBoxes, QuestionHasTheTitleNoIconAndJapaneseYesNo) {
-    const auto box = QtMessageBoxes::makeBox(u"指定されたフォルダは存在しません\r\nxフォルダを作成しますか？"_s, Buttons::YesNo);
+    const auto box =
+        QtMessageBoxes::makeBox(u"指定されたフォルダは存在しません\r\nxフォルダを作成しますか？"_s, Buttons::YesNo);
     EXPECT_EQ(box->windowTitle(), u"Tsuzuri"_s);
     EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
     EXPECT_EQ(box->text(), u"指定されたフォルダは存在しません\nxフォルダを作成しますか？"_s);

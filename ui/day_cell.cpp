@@ -32,9 +32,15 @@ void DayCell::applyLook() {
     QPalette pal = parentWidget() ? parentWidget()->palette() : palette();
     pal.setColor(QPalette::Window, look_.selected ? QColor(0xFF, 0xFF, 0xFF) : pal.color(QPalette::Button));
     switch (look_.colour) {
-    case CellColour::ButtonText: pal.setColor(QPalette::WindowText, pal.color(QPalette::ButtonText)); break;
-    case CellColour::Red: pal.setColor(QPalette::WindowText, QColor(0xFF, 0x00, 0x00)); break;
-    case CellColour::Blue: pal.setColor(QPalette::WindowText, QColor(0x00, 0x00, 0xFF)); break;
+    case CellColour::ButtonText:
+        pal.setColor(QPalette::WindowText, pal.color(QPalette::ButtonText));
+        break;
+    case CellColour::Red:
+        pal.setColor(QPalette::WindowText, QColor(0xFF, 0x00, 0x00));
+        break;
+    case CellColour::Blue:
+        pal.setColor(QPalette::WindowText, QColor(0x00, 0x00, 0xFF));
+        break;
     }
     setPalette(pal);
 

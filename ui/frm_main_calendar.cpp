@@ -40,9 +40,15 @@ void frmMain::showHolidayNames() {
         lblCalDt[k]->setToolTip(holidayNames_[k]);
 }
 
-void frmMain::btnShiteigetu_Click() { monthCommand(MonthStep::Chosen); }
-void frmMain::btnZengetu_Click() { monthCommand(MonthStep::Previous); }
-void frmMain::btnJigetu_Click() { monthCommand(MonthStep::Next); }
+void frmMain::btnShiteigetu_Click() {
+    monthCommand(MonthStep::Chosen);
+}
+void frmMain::btnZengetu_Click() {
+    monthCommand(MonthStep::Previous);
+}
+void frmMain::btnJigetu_Click() {
+    monthCommand(MonthStep::Next);
+}
 
 void frmMain::monthCommand(MonthStep step) {
     // The month being left is written first. When its entries could not be saved (a full table, a

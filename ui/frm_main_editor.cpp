@@ -111,7 +111,9 @@ void frmMain::lblCalDt_Click(int index) {
     Text5->setFocus();
 }
 
-void frmMain::Command1_Click() { Text6->clear(); }
+void frmMain::Command1_Click() {
+    Text6->clear();
+}
 
 void frmMain::Text_GotFocus() {
     if (!lbldiarydate->text().isEmpty())
@@ -121,10 +123,16 @@ void frmMain::Text_GotFocus() {
     tell(messageText(Msg::NoDaySelected));
 }
 
-void frmMain::ShowMessage(const QString& code) { tell(codedMessageText(code)); }
+void frmMain::ShowMessage(const QString& code) {
+    tell(codedMessageText(code));
+}
 
-QString frmMain::editorBody() const { return boxText(Text6); }
+QString frmMain::editorBody() const {
+    return boxText(Text6);
+}
 
-void frmMain::setEditorBody(const QString& body) { setBoxText(Text6, body); }
+void frmMain::setEditorBody(const QString& body) {
+    setBoxText(Text6, body);
+}
 
 } // namespace tsuzuri
