@@ -85,6 +85,7 @@ frmMain::frmMain(QString programFolder, Services services, QWidget* parent)
     connectCalendar();
     connectMedia();
     connectView();
+    connectUpload();
     connect(menuEnd, &QAction::triggered, this, &QWidget::close);
     // Everything fits at this size with room to spare; the body box takes what the window grows by.
     resize(QSize(980, 660).expandedTo(minimumSizeHint()));

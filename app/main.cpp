@@ -2,6 +2,7 @@
 #include "ui/frm_main.h"
 #include "ui/qt_media_services.h"
 #include "ui/qt_services.h"
+#include "upload/curl_ftp_client.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -11,6 +12,17 @@
 #include <QTranslator>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+class CurlFtpConnector final : public tsuzuri::FtpConnector {
+public:
+    std::unique_ptr<tsuzuri::upload::FtpSession> makeSession() override {
+        return tsuzuri::upload::makeCurlFtpSession();
+    }
+};
+
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -29,8 +41,9 @@ int main(int argc, char** argv) {
     tsuzuri::QtFileChooser files;
     tsuzuri::QtCopyProgress copyProgress;
     tsuzuri::QtDialogRunner dialogs;
+    CurlFtpConnector ftp;
     tsuzuri::frmMain window(QCoreApplication::applicationDirPath(),
-                            {&messages, &clock, &clipboard, &launcher, &files, &copyProgress, &dialogs});
+                            {&messages, &clock, &clipboard, &launcher, &files, &copyProgress, &dialogs, &ftp});
     messages.setParent(&window);
     files.setParent(&window);
     copyProgress.setParent(&window);

@@ -79,6 +79,7 @@ QString rawText(Msg msg) {
     case Msg::UploadBadLogin: return u"ユーザーIDかパスワードに改行が含まれています。"_s;
     case Msg::ImageCleanupFailed:
         return u"エラーが発生しました。\r\n[image]フォルダ内の次のファイルを削除できませんでした。\r\n%1"_s;
+    case Msg::UploadRunningOnClose: return u"アップロード中です。\r\nアップロードを中止して終了しますか？"_s;
     case Msg::MediaNameUnusable:
         return u"次のファイルは名前に「;」か改行などの制御文字を含むため、追加しませんでした。\r\n%1"_s;
     case Msg::NoTextEditor:

@@ -49,6 +49,7 @@ enum class Msg {
     UploadBadHost,          // %1 = host text (a reason)
     UploadBadLogin,         // (a reason)
     ImageCleanupFailed,     // %1 = the files kept, one per line
+    UploadRunningOnClose,   // the window is closing while an upload runs
     MediaNameUnusable,      // %1 = the files left out, one per line
     NoTextEditor,
     ProgramNotStarted,      // a reason for LaunchFailed

@@ -20,12 +20,17 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 class QTabWidget;
 
 namespace tsuzuri {
 
 class DayCell;
+namespace upload {
+struct UploadProgress;
+struct UploadResult;
+} // namespace upload
 
 // The main window. Every control carries its name as member and objectName, so tests find it by name.
 // Control arrays are members of type std::array indexed as the names are, with objectName
@@ -42,6 +47,7 @@ class DayCell;
 //   ui/frm_main_calendar.cpp   DrawCalendar and the month commands
 //   ui/frm_main_media.cpp      attaching images and videos to the entry (browse, drop, leaving Text8)
 //   ui/frm_main_view.cpp       the page in the browser or the text editor, the about box
+//   ui/frm_main_upload.cpp     the upload of the selected list entries, its progress, cancel and close
 // Each file has its connectXxx() that wires its own controls; the constructor calls them in turn.
 class frmMain final : public QMainWindow {
     Q_OBJECT
@@ -68,6 +74,10 @@ public:
     void btnZengetu_Click();
     void btnJigetu_Click();
     void lblCalDt_Click(int index);
+    void cmdUP_Click();
+
+    // An upload is on its way (between the confirmed question and its outcome).
+    bool isUploading() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -141,6 +151,15 @@ private:
     void menuSc_Click();
     void menuVer_Click();
 
+    // Upload (ui/frm_main_upload.cpp).
+    class UploadRun; // the run on its way: its job and the busy cursor; asks before the window closes
+    void connectUpload();
+    void cmdUPCancel_Click();
+    void showUploadProgress(const upload::UploadProgress& progress);
+    void uploadFinished(const upload::UploadResult& result);
+    bool closeDuringUpload(); // true: the upload has stopped and the window may close
+    void setUploadIdle();
+
     const QString programFolder_;
     const Services services_;
 
@@ -151,6 +170,7 @@ private:
     std::optional<QString> unreadPage_;
     QString loadedFolderName_;
     QString mediaFolder_; // where the open-file dialog opens: the folder of the last choice
+    UploadRun* uploadRun_ = nullptr;
 
 public:
     // Controls, named as the system names them.
@@ -209,6 +229,9 @@ public:
     QCheckBox* chksaku = nullptr;
     QPushButton* cmdUP = nullptr;
     QPushButton* cmdLoad = nullptr;
+    QPushButton* cmdUPCancel = nullptr; // shown while an upload runs
+    QProgressBar* prgUpload = nullptr;  // files and bytes sent, shown while an upload runs
+    QLabel* lblUploadFile = nullptr;    // the file going out
 
     std::array<QLineEdit*, 2> txtImg{};
     std::array<QLineEdit*, 2> txtImg2{};

@@ -3,11 +3,13 @@
 #include "media/launch_commands.h"
 #include "media/media_files.h"
 #include "store/outcome.h"
+#include "upload/ftp_session.h"
 
 #include <QDate>
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
 class QDialog;
@@ -73,6 +75,14 @@ public:
     virtual void run(QDialog& dialog) = 0;
 };
 
+// Opens the FTP connection of one upload run. Each run gets a session of its own and owns it; the run
+// uses it on a worker thread (only its cancel() is called from the window's thread).
+class FtpConnector {
+public:
+    virtual ~FtpConnector() = default;
+    virtual std::unique_ptr<upload::FtpSession> makeSession() = 0;
+};
+
 // Everything the main window is handed. The window owns none of them; the composition root (or the
 // test) keeps them alive at least as long as the window. New seams (file and folder choosers, starting
 // a program, the FTP connection) are added as further members here, and only the code that uses one
@@ -85,6 +95,7 @@ struct Services {
     FileChooser* files = nullptr;
     media::CopyObserver* copyProgress = nullptr; // shows copies of large media files
     DialogRunner* dialogs = nullptr;
+    FtpConnector* ftp = nullptr; // the upload; without it the upload button reports an error
 };
 
 } // namespace tsuzuri
