@@ -131,12 +131,3 @@ TEST_F(UploadWindowFtpTest, Example_ArrivesByteForByte_ThenTheImageFolderIsEmpti
     EXPECT_TRUE(QDir(diary(u"image"_s)).entryList(QDir::Files).isEmpty());
     EXPECT_TRUE(QFile::exists(diary(u"calender.css"_s)));
 }
-
-TEST_F(UploadWindowFtpTest, WrongPassword_ShowsTheServersRefusal_DeletesNothing) {
-    window->txtPass->setText(u"wrong"_s);
-    upload();
-    EXPECT_TRUE(messages.texts().last().startsWith(u"エラーが発生しました。\r\n530 "_s))
-        << messages.texts().last().toStdString();
-    EXPECT_TRUE(remoteTree().isEmpty());
-    EXPECT_EQ(QDir(diary(u"image"_s)).entryList(QDir::Files).size(), 2);
-}
