@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -86,7 +87,9 @@ frmMain::frmMain(QString programFolder, Services services, QWidget* parent)
     connectMedia();
     connectView();
     connectUpload();
-    connect(menuEnd, &QAction::triggered, this, &QWidget::close);
+    connectSettings();
+    connectFolders();
+    connectShutdown();
     // Everything fits at this size with room to spare; the body box takes what the window grows by.
     resize(QSize(980, 660).expandedTo(minimumSizeHint()));
 }
@@ -338,6 +341,19 @@ QWidget* frmMain::buildSettingsTab() {
     sizes->addWidget(video);
     sizes->addStretch(1);
     v->addLayout(sizes);
+
+    // Which days the calendar and the month pages mark as holidays.
+    FraHol = named(new QGroupBox(u"祝日の規則"_s), u"FraHol"_s);
+    auto* holidays = new QVBoxLayout(FraHol);
+    optHolClassic = named(new QRadioButton(u"従来の規則"_s), u"optHolClassic"_s);
+    optHolLaw = named(new QRadioButton(u"現行の祝日法"_s), u"optHolLaw"_s);
+    optHolClassic->setChecked(true);
+    holidays->addWidget(optHolClassic);
+    holidays->addWidget(optHolLaw);
+    auto* holidayRow = new QHBoxLayout;
+    holidayRow->addWidget(FraHol);
+    holidayRow->addStretch(1);
+    v->addLayout(holidayRow);
 
     auto* save = new QHBoxLayout;
     cmdEtcIniSave = named(new QPushButton(u"設定保存"_s), u"cmdEtcIniSave"_s);

@@ -72,6 +72,7 @@ frmMain::GenerateResult frmMain::CreateHtml() {
         if (txtLinkPath[k]->text() != completed[k].path)
             txtLinkPath[k]->setText(completed[k].path);
     }
+    rememberWritten();
     FillCodeSnippets();
     return GenerateResult::Written;
 }

@@ -1,5 +1,6 @@
 // The program: builds the real services and the main window, and runs the event loop.
 #include "ui/frm_main.h"
+#include "ui/qt_folder_chooser.h"
 #include "ui/qt_media_services.h"
 #include "ui/qt_services.h"
 #include "upload/curl_ftp_client.h"
@@ -42,12 +43,22 @@ int main(int argc, char** argv) {
     tsuzuri::QtCopyProgress copyProgress;
     tsuzuri::QtDialogRunner dialogs;
     CurlFtpConnector ftp;
-    tsuzuri::frmMain window(QCoreApplication::applicationDirPath(),
-                            {&messages, &clock, &clipboard, &launcher, &files, &copyProgress, &dialogs, &ftp});
+    tsuzuri::QtFolderChooser folders;
+    tsuzuri::frmMain window(QCoreApplication::applicationDirPath(), {&messages, &clock, &clipboard, &launcher, &files,
+                                                                     &copyProgress, &dialogs, &ftp, &folders});
     messages.setParent(&window);
     files.setParent(&window);
     copyProgress.setParent(&window);
+    folders.setParent(&window);
+    // The window says when the program ends: after its shut-down, or when it could not start.
+    bool ended = false;
+    QObject::connect(&window, &tsuzuri::frmMain::programEnded, &app, [&ended] {
+        ended = true;
+        QCoreApplication::quit();
+    });
     window.start();
+    if (ended)
+        return 1; // the start-up failed and said why; the event loop never ran
     window.show();
 
     // Tooling only (scripts/screenshot, the start-up benchmark): save the window as shown, or just

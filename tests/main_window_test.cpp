@@ -50,6 +50,9 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(home.isValid());
         ASSERT_TRUE(QDir(home.path()).mkpath(u"diary/image"_s));
+        // The program folder as installed: without fdir.ini the window does not start.
+        ASSERT_TRUE(QDir(home.path()).mkpath(u"ini"_s));
+        ASSERT_TRUE(textfile::writeFileAtomically(home.path() + u"/ini/fdir.ini"_s, "diary\r\n").ok());
     }
 
     frmMain& open(bool start = true) {

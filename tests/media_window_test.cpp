@@ -56,6 +56,7 @@ protected:
         ASSERT_TRUE(root.isValid());
         ASSERT_TRUE(QDir().mkpath(image()));
         ASSERT_TRUE(QDir().mkpath(pictures()));
+        ASSERT_TRUE(writeBytes(home() + u"/ini/fdir.ini"_s, "diary\r\n")); // without it the window does not start
         window = std::make_unique<frmMain>(
             home(), Services{&messages, &clock, &clipboard, &launcher, &files, &copyProgress, &dialogs});
         window->start();

@@ -15,6 +15,7 @@
 class QAbstractButton;
 class QAction;
 class QCheckBox;
+class QCloseEvent;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -22,6 +23,7 @@ class QListWidget;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
+class QRadioButton;
 class QTabWidget;
 
 namespace tsuzuri {
@@ -47,6 +49,9 @@ struct UploadResult;
 //   ui/frm_main_calendar.cpp   DrawCalendar and the month commands
 //   ui/frm_main_media.cpp      attaching images and videos to the entry (browse, drop, leaving Text8)
 //   ui/frm_main_view.cpp       the page in the browser or the text editor, the about box
+//   app/frm_main_shutdown.cpp  Form_Unload, menuEnd_Click, the question about edits not yet written
+//   ui/frm_main_settings.cpp   the settings save commands, LoadFolderSettings, the holiday rules choice
+//   ui/frm_main_folders.cpp    diary folders: create, switch, browse, the name box
 //   ui/frm_main_upload.cpp     the upload of the selected list entries, its progress, cancel and close
 // Each file has its connectXxx() that wires its own controls; the constructor calls them in turn.
 class frmMain final : public QMainWindow {
@@ -63,7 +68,8 @@ public:
     const EntryTable& entryTable() const { return entries_; }
     const HolidayNameTable& holidayNameTable() const { return holidayNames_; }
     HolidayRules holidayRules() const { return holidayRules_; }
-    void setHolidayRules(HolidayRules rules) { holidayRules_ = rules; }
+    // Also sets the choice on the settings tab and redraws the calendar with its marks and names.
+    void setHolidayRules(HolidayRules rules);
     // The page of the displayed month when it could not be read completely (nothing otherwise): such a
     // month is never written over.
     const std::optional<QString>& unreadPage() const { return unreadPage_; }
@@ -79,8 +85,13 @@ public:
     // An upload is on its way (between the confirmed question and its outcome).
     bool isUploading() const;
 
+signals:
+    // The program is to end: after the shut-down sequence, and when the start-up sequence failed.
+    void programEnded();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     // What the generate command achieved, for the month commands that run it first.
@@ -113,6 +124,41 @@ private:
 
     // Start-up (app/frm_main_startup.cpp).
     void Form_Load();
+    void runStartupSteps();
+    void centreWindow();
+
+    // Shut-down and edits not yet written (app/frm_main_shutdown.cpp).
+    void connectShutdown();
+    void Form_Unload();
+    void menuEnd_Click();
+    void endProgram();
+    // What the month page on disk holds as far as the editor can change it: the entries with content,
+    // the links and the site title. Taken whenever a page is read or written.
+    struct WrittenState {
+        QList<DiaryEntry> entries;
+        LinkPairs links{};
+        QString siteTitle;
+        bool operator==(const WrittenState&) const = default;
+    };
+    WrittenState currentState(bool* complete) const;
+    void rememberWritten();
+    bool hasUnwrittenEdits() const;
+    // Asks whether to write the edits first; false when the user said yes and they could not be written.
+    bool offerToWriteEdits();
+
+    // Settings (ui/frm_main_settings.cpp).
+    void connectSettings();
+    void cmdSAVE_Click();
+    void cmdEtcIniSave_Click();
+    void cmdLoad_Click();
+    void LoadFolderSettings();
+    void holidayChoice_Toggled();
+
+    // Diary folders (ui/frm_main_folders.cpp).
+    void connectFolders();
+    void cmdDiaryDir_Click();
+    void cmdFol_Click();
+    void txtDiaryDir_LostFocus();
 
     // Generate command and snippets (app/frm_main_generate.cpp).
     void connectGenerate();
@@ -169,6 +215,13 @@ private:
     HolidayRules holidayRules_ = HolidayRules::Classic;
     std::optional<QString> unreadPage_;
     QString loadedFolderName_;
+    // The flags of the start-up and shut-down sequences; once set, none of them is cleared.
+    bool reloadFlag_ = false;         // start-up does not read fdir.ini (a folder switch runs it)
+    bool imageFolderMissing_ = false; // LoadFolderSettings met a diary folder without image
+    bool skipShutdown_ = false;       // shut-down neither looks for the folder nor writes fdir.ini
+    bool programEnded_ = false;
+    // What the month page on screen held when last read or written; nothing until a page was read.
+    std::optional<WrittenState> written_;
     QString mediaFolder_; // where the open-file dialog opens: the folder of the last choice
     UploadRun* uploadRun_ = nullptr;
 
@@ -236,6 +289,9 @@ public:
     std::array<QLineEdit*, 2> txtImg{};
     std::array<QLineEdit*, 2> txtImg2{};
     QCheckBox* chkimg = nullptr;
+    QGroupBox* FraHol = nullptr;
+    QRadioButton* optHolClassic = nullptr; // 従来の規則
+    QRadioButton* optHolLaw = nullptr;     // 現行の祝日法
     QPushButton* cmdEtcIniSave = nullptr;
 };
 

@@ -56,8 +56,10 @@ void frmMain::ReadMonthPage(const QString& year, const QString& month, const QSt
     Text8->clear();
 
     const MonthPageRead read = readMonthPageFile(programFolder_, txtDiaryDir->text(), shownYear, shownMonth);
-    if (!read.exists)
+    if (!read.exists) {
+        rememberWritten();
         return;
+    }
     // What was read is shown even from a page that could not be read to its end; such a month is
     // then never written over (CreateHtml), so the entries that were not read stay on disk.
     entries_ = read.page.entries;
@@ -73,6 +75,7 @@ void frmMain::ReadMonthPage(const QString& year, const QString& month, const QSt
         Text8->setText(row->media);
         lbldiarydate->setText(row->date);
     }
+    rememberWritten();
     if (!read.outcome.ok()) {
         unreadPage_ = read.outcome.args.value(0, paths::monthPageName(shownYear, shownMonth));
         tell(read.outcome);

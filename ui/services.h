@@ -83,6 +83,14 @@ public:
     virtual std::unique_ptr<upload::FtpSession> makeSession() = 0;
 };
 
+// The folder chooser: one existing folder, by the system's own dialog where it has one.
+class FolderChooser {
+public:
+    virtual ~FolderChooser() = default;
+    // The chosen folder's full path; nothing when the user cancelled.
+    virtual std::optional<QString> chooseFolder(const QString& title) = 0;
+};
+
 // Everything the main window is handed. The window owns none of them; the composition root (or the
 // test) keeps them alive at least as long as the window. New seams (file and folder choosers, starting
 // a program, the FTP connection) are added as further members here, and only the code that uses one
@@ -96,6 +104,7 @@ struct Services {
     media::CopyObserver* copyProgress = nullptr; // shows copies of large media files
     DialogRunner* dialogs = nullptr;
     FtpConnector* ftp = nullptr; // the upload; without it the upload button reports an error
+    FolderChooser* folders = nullptr; // the browse button of the diary folder; without it the button does nothing
 };
 
 } // namespace tsuzuri
