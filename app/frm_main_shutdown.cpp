@@ -40,23 +40,9 @@ void frmMain::Form_Unload() {
     if (skipShutdown_)
         return;
     const QString name = txtDiaryDir->text();
-    if (!QFileInfo(paths::diaryFolder(programFolder_, name)).isDir()) {
-        if (services_.messages->ask(messageText(Msg::FolderMissingCreate, {name}), Buttons::YesNo) != Answer::Yes) {
-            txtDiaryDir->setText(loadedFolderName_);
-            return;
-        }
-        const DiaryFolderCreation made = createDiaryFolder(programFolder_, name);
-        if (!made.outcome.ok()) {
-            // As after a No: fdir.ini keeps naming a folder that exists.
-            tell(made.outcome);
-            txtDiaryDir->setText(loadedFolderName_);
-            return;
-        }
-        if (!made.templatesCopied)
-            tell(messageText(Msg::TemplatesNotCopied));
-        lblNowDiaryDir->setText(folderCaption(name));
-        tell(messageText(Msg::FolderCreated, {name}));
-    }
+    // A folder that could not be made counts as a No: fdir.ini keeps naming a folder that exists.
+    if (!QFileInfo(paths::diaryFolder(programFolder_, name)).isDir() && !offerToCreateDiaryFolder(name))
+        return;
     const Outcome written = writeFdirIni(programFolder_, txtDiaryDir->text());
     if (!written.ok())
         tell(written);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/settings_files.h"
 #include "calendar/calendar_grid.h"
 #include "calendar/holidays.h"
 #include "store/entry_table.h"
@@ -149,6 +150,8 @@ private:
     // Settings (ui/frm_main_settings.cpp).
     void connectSettings();
     void cmdSAVE_Click();
+    // The connection boxes as the settings file and the upload take them.
+    ConnectionSettings connectionOnScreen() const;
     void cmdEtcIniSave_Click();
     void cmdLoad_Click();
     void LoadFolderSettings();
@@ -157,6 +160,9 @@ private:
     // Diary folders (ui/frm_main_folders.cpp).
     void connectFolders();
     void cmdDiaryDir_Click();
+    // Asks to create the missing diary folder name; true once it exists. On No or a failure the loaded
+    // folder's name goes back into the box.
+    bool offerToCreateDiaryFolder(const QString& name);
     void cmdFol_Click();
     void txtDiaryDir_LostFocus();
 

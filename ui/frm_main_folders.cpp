@@ -69,22 +69,10 @@ void frmMain::cmdDiaryDir_Click() {
     if (QFileInfo(paths::diaryFolder(programFolder_, name)).isDir()) {
         lblNowDiaryDir->setText(folderCaption(name));
     } else {
-        if (services_.messages->ask(messageText(Msg::FolderMissingCreate, {name}), Buttons::YesNo) != Answer::Yes) {
-            txtDiaryDir->setText(loadedFolderName_);
+        // On No or a failure the folder in use stays in use.
+        if (!offerToCreateDiaryFolder(name))
             return;
-        }
-        const DiaryFolderCreation made = createDiaryFolder(programFolder_, name);
-        if (!made.outcome.ok()) {
-            // The folder in use stays in use, its name back in the box.
-            tell(made.outcome);
-            txtDiaryDir->setText(loadedFolderName_);
-            return;
-        }
-        if (!made.templatesCopied)
-            tell(messageText(Msg::TemplatesNotCopied));
         entries_.clear();
-        lblNowDiaryDir->setText(folderCaption(name));
-        tell(messageText(Msg::FolderCreated, {name}));
     }
 
     for (QLineEdit* box : {txtFTP, txtID, txtPass, txtRoot, txtImg[0], txtImg[1]})
@@ -96,6 +84,24 @@ void frmMain::cmdDiaryDir_Click() {
     SSTab1->setCurrentIndex(0);
     reloadFlag_ = true;
     Form_Load();
+}
+
+bool frmMain::offerToCreateDiaryFolder(const QString& name) {
+    if (services_.messages->ask(messageText(Msg::FolderMissingCreate, {name}), Buttons::YesNo) != Answer::Yes) {
+        txtDiaryDir->setText(loadedFolderName_);
+        return false;
+    }
+    const DiaryFolderCreation made = createDiaryFolder(programFolder_, name);
+    if (!made.outcome.ok()) {
+        tell(made.outcome);
+        txtDiaryDir->setText(loadedFolderName_);
+        return false;
+    }
+    if (!made.templatesCopied)
+        tell(messageText(Msg::TemplatesNotCopied));
+    lblNowDiaryDir->setText(folderCaption(name));
+    tell(messageText(Msg::FolderCreated, {name}));
+    return true;
 }
 
 // Only the chosen folder's name counts: the diary folder is always the folder of that name beside the

@@ -48,9 +48,12 @@ void frmMain::connectSettings() {
 
 // The save commands say nothing when the file was written; a refused value or a failed write is told,
 // and the previous file stays as it was.
+ConnectionSettings frmMain::connectionOnScreen() const {
+    return {txtFTP->text(), txtID->text(), txtPass->text(), txtRoot->text(), checkValue(chksaku)};
+}
+
 void frmMain::cmdSAVE_Click() {
-    const ConnectionSettings s{txtFTP->text(), txtID->text(), txtPass->text(), txtRoot->text(), checkValue(chksaku)};
-    const Outcome written = writeConnectionSettings(programFolder_, txtDiaryDir->text(), s);
+    const Outcome written = writeConnectionSettings(programFolder_, txtDiaryDir->text(), connectionOnScreen());
     if (!written.ok())
         tell(written);
 }

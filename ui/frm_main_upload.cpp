@@ -69,19 +69,6 @@ private:
 
 namespace {
 
-// The check box's value as the settings file writes it: 0 cleared, 1 ticked, 2 greyed.
-int checkValue(const QCheckBox* box) {
-    switch (box->checkState()) {
-    case Qt::Unchecked:
-        return 0;
-    case Qt::Checked:
-        return 1;
-    case Qt::PartiallyChecked:
-        return 2;
-    }
-    return 0;
-}
-
 // The box layout that holds w directly, searched from layout down.
 QBoxLayout* boxHolding(QLayout* layout, QWidget* w) {
     if (!layout)
@@ -160,7 +147,7 @@ void frmMain::cmdUP_Click() {
     upload::UploadRequest request;
     request.home = programFolder_;
     request.folder = folder;
-    request.connection = {txtFTP->text(), txtID->text(), txtPass->text(), txtRoot->text(), checkValue(chksaku)};
+    request.connection = connectionOnScreen();
     // In list order, whatever order the user picked them in.
     for (int row = 0; row < List1->count(); ++row) {
         if (List1->item(row)->isSelected())
