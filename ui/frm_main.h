@@ -1,8 +1,8 @@
 #pragma once
 
-#include "settings/settings_files.h"
 #include "calendar/calendar_grid.h"
 #include "calendar/holidays.h"
+#include "settings/settings_files.h"
 #include "store/entry_table.h"
 #include "store/outcome.h"
 #include "ui/services.h"
