@@ -1,5 +1,7 @@
 #include "calendar/month.h"
 
+#include "store/entry_table.h"
+
 #include <QDate>
 
 namespace tsuzuri {
@@ -22,12 +24,9 @@ int weekdayOf(int year, int month, int day) {
 }
 
 std::optional<int> parseWholeNumber(QStringView text) {
+    text = trimSpaces(text);
     qsizetype b = 0;
-    qsizetype e = text.size();
-    while (b < e && text[b] == u' ')
-        ++b;
-    while (e > b && text[e - 1] == u' ')
-        --e;
+    const qsizetype e = text.size();
     if (b == e)
         return std::nullopt;
     bool negative = false;
@@ -48,12 +47,9 @@ std::optional<int> parseWholeNumber(QStringView text) {
 }
 
 bool isNumeric(QStringView text) {
+    text = trimSpaces(text);
     qsizetype b = 0;
-    qsizetype e = text.size();
-    while (b < e && text[b] == u' ')
-        ++b;
-    while (e > b && text[e - 1] == u' ')
-        --e;
+    const qsizetype e = text.size();
     if (b < e && (text[b] == u'+' || text[b] == u'-'))
         ++b;
     bool digits = false;
