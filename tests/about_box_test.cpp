@@ -27,15 +27,13 @@ protected:
     Qt::CursorShape pointerAt(QPoint pos) {
         QTest::mouseMove(box.get(), pos);
         QCoreApplication::processEvents();
-        QWidget* under = box->childAt(pos);
         // A child without a pointer of its own shows its parent's.
-        for (QWidget* w = under; w && w != box.get(); w = w->parentWidget()) {
+        for (QWidget* w = box->childAt(pos); w && w != box.get(); w = w->parentWidget()) {
             if (w->testAttribute(Qt::WA_SetCursor))
                 return w->cursor().shape();
         }
         return box->cursor().shape();
     }
-    QRect link() const { return box->lblLink1->geometry(); }
 
     test::RecordingLauncher launcher;
     test::RecordingMessages messages;
@@ -44,45 +42,44 @@ protected:
 
 TEST_F(AboutBoxTest, ShowsCaptionPictureNameVersionBlueLinkNoticeAndOk) {
     EXPECT_EQ(box->windowTitle(), u"バージョン情報"_s);
-    ASSERT_FALSE(box->Picture1->pixmap().isNull());
     EXPECT_EQ(box->Picture1->pixmap().size(), QSize(32, 32));
     EXPECT_EQ(box->Label1[0]->text(), u"Tsuzuri"_s);
     EXPECT_EQ(box->Label1[1]->text(), u"Version 1.3"_s);
     EXPECT_EQ(box->lblLink1->text(), u"https://example.jp/tsuzuri/"_s);
     EXPECT_EQ(box->lblLink1->palette().color(QPalette::WindowText), QColor(0x00, 0x00, 0xFF));
-    EXPECT_EQ(box->Command1->text(), u"OK"_s);
     // The notice asks for fault reports at the address shown above it.
     const QLabel* notice = box->Frame1->findChild<QLabel*>();
     ASSERT_NE(notice, nullptr);
     EXPECT_TRUE(notice->text().contains(u"上記のアドレス"_s));
     // Top to bottom: picture and names, link, notice, button.
-    EXPECT_LT(box->Label1[1]->geometry().bottom(), link().top());
-    EXPECT_LT(link().bottom(), box->Frame1->geometry().top());
+    EXPECT_LT(box->Label1[1]->geometry().bottom(), box->lblLink1->geometry().top());
+    EXPECT_LT(box->lblLink1->geometry().bottom(), box->Frame1->geometry().top());
     EXPECT_LT(box->Frame1->geometry().bottom(), box->Command1->geometry().top());
 
+    EXPECT_EQ(box->Command1->text(), u"OK"_s);
     box->Command1->click();
     EXPECT_FALSE(box->isVisible());
     EXPECT_EQ(box->result(), QDialog::Accepted);
 }
 
 TEST_F(AboutBoxTest, PointerIsHandOverTheLinkAndItsWidenedEdgeAndDefaultElsewhere) {
-    const QPoint empty(box->width() - 3, link().center().y());
+    const QRect link = box->lblLink1->geometry();
+    const QPoint empty(box->width() - 3, link.center().y());
     ASSERT_EQ(box->childAt(empty), nullptr) << "the right end of the link's row is empty form";
     EXPECT_EQ(pointerAt(empty), Qt::ArrowCursor);
-    EXPECT_EQ(pointerAt(link().center()), Qt::PointingHandCursor);
+    EXPECT_EQ(pointerAt(link.center()), Qt::PointingHandCursor);
     EXPECT_EQ(pointerAt(empty), Qt::ArrowCursor) << "leaving the link restores the default pointer";
-    EXPECT_EQ(pointerAt(link().center()), Qt::PointingHandCursor) << "and entering it again shows the hand";
-    // Just left of and just above the link still count; further out does not.
-    EXPECT_EQ(pointerAt(QPoint(link().left() - 1, link().center().y())), Qt::PointingHandCursor);
-    EXPECT_EQ(pointerAt(QPoint(link().center().x(), link().top() - 1)), Qt::PointingHandCursor);
-    EXPECT_EQ(pointerAt(QPoint(link().left() - 8, link().center().y())), Qt::ArrowCursor);
-    // Below and right of the link the slack does not apply.
-    EXPECT_EQ(pointerAt(QPoint(link().right() + 3, link().center().y())), Qt::ArrowCursor);
+    EXPECT_EQ(pointerAt(link.center()), Qt::PointingHandCursor) << "and entering it again shows the hand";
+    // Just left of and just above the link still count; further out, below or right of it does not.
+    EXPECT_EQ(pointerAt(QPoint(link.left() - 1, link.center().y())), Qt::PointingHandCursor);
+    EXPECT_EQ(pointerAt(QPoint(link.center().x(), link.top() - 1)), Qt::PointingHandCursor);
+    EXPECT_EQ(pointerAt(QPoint(link.left() - 8, link.center().y())), Qt::ArrowCursor);
+    EXPECT_EQ(pointerAt(QPoint(link.right() + 3, link.center().y())), Qt::ArrowCursor);
     // Straight from the link onto other controls: they show the default too.
-    EXPECT_EQ(pointerAt(link().center()), Qt::PointingHandCursor);
-    EXPECT_EQ(pointerAt(box->Frame1->geometry().center()), Qt::ArrowCursor);
-    EXPECT_EQ(pointerAt(link().center()), Qt::PointingHandCursor);
-    EXPECT_EQ(pointerAt(box->Label1[1]->geometry().center()), Qt::ArrowCursor);
+    for (QWidget* other : std::initializer_list<QWidget*>{box->Frame1, box->Label1[1]}) {
+        EXPECT_EQ(pointerAt(link.center()), Qt::PointingHandCursor);
+        EXPECT_EQ(pointerAt(other->geometry().center()), Qt::ArrowCursor) << other->objectName().toStdString();
+    }
 }
 
 TEST_F(AboutBoxTest, ClickingTheLinkOpensTheHomePageAndAFailureIsReported) {

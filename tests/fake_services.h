@@ -2,6 +2,9 @@
 
 #include "ui/services.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -56,5 +59,16 @@ public:
         texts << text;
     }
 };
+
+// Test files are written and read raw, missing folders made on the way.
+inline bool writeBytes(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+inline QByteArray readBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
 
 } // namespace tsuzuri::test

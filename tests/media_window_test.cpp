@@ -3,17 +3,13 @@
 #include "qt_printers.h"
 
 #include "media/media_files.h"
-#include "store/outcome.h"
 #include "ui/frm_main.h"
 #include "ui/frm_ver.h"
 #include "ui/qt_media_services.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
 #include <QDropEvent>
-#include <QFile>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
@@ -29,25 +25,16 @@
 
 using namespace Qt::StringLiterals;
 using namespace tsuzuri;
+using test::readBytes;
+using test::writeBytes;
 
 namespace {
 
-bool writeBytes(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
+const QString kNotStarted = u"を起動できませんでした。\r\nプログラムが見つからないか、実行できませんでした。"_s;
 
 QStringList entries(const QString& dir) {
     return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
-
-} // namespace
 
 // The window on a program folder whose path holds spaces, as it often does on a desktop.
 class MediaWindowTest : public ::testing::Test {
@@ -55,13 +42,12 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(root.isValid());
         ASSERT_TRUE(QDir().mkpath(image()));
-        ASSERT_TRUE(QDir().mkpath(pictures()));
         ASSERT_TRUE(writeBytes(home() + u"/ini/fdir.ini"_s, "diary\r\n")); // without it the window does not start
         window = std::make_unique<frmMain>(
             home(), Services{&messages, &clock, &clipboard, &launcher, &files, &copyProgress, &dialogs});
         window->start();
         window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
         messages.clear();
     }
 
@@ -69,9 +55,8 @@ protected:
     QString image() const { return home() + u"/diary/image"_s; }
     QString pictures() const { return root.path() + u"/Pictures"_s; }
     QString picture(const QString& name, const QByteArray& bytes) const {
-        const QString path = pictures() + u'/' + name;
-        EXPECT_TRUE(writeBytes(path, bytes));
-        return path;
+        EXPECT_TRUE(writeBytes(pictures() + u'/' + name, bytes));
+        return pictures() + u'/' + name;
     }
     QString page() const { return home() + u"/diary/200511.html"_s; }
 
@@ -79,23 +64,23 @@ protected:
         files.answers.push_back(answer);
         window->cmdDia->click();
     }
-    // A file manager's drop of these paths onto the media box; true when the box took the drag.
+    // A file manager's drop of these paths onto the media box (text only without paths); true when the
+    // box took the drop.
     bool drop(const QStringList& paths) {
         QList<QUrl> urls;
         for (const QString& p : paths)
             urls << QUrl::fromLocalFile(p);
         QMimeData mime;
-        mime.setUrls(urls);
+        if (!urls.isEmpty())
+            mime.setUrls(urls);
         mime.setText(u"must not be typed into the box"_s);
         const QPoint at = window->Text8->rect().center();
         QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(window->Text8, &enter);
-        if (!enter.isAccepted())
-            return false;
         QDropEvent dropped(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(window->Text8, &dropped);
         QCoreApplication::processEvents();
-        return dropped.isAccepted();
+        return enter.isAccepted() && dropped.isAccepted();
     }
     // Leaves the media box for the title box as a Tab press would.
     void leaveMediaBox() {
@@ -116,10 +101,8 @@ protected:
     std::unique_ptr<frmMain> window;
 };
 
-TEST_F(MediaWindowTest, BrowseAppendsTwoChosenFilesAndCopiesThemFromTheRememberedFolder) {
-    const QString a = picture(u"a.jpg"_s, "A");
-    const QString b = picture(u"b.jpg"_s, "B");
-    browse(QStringList{a, b});
+TEST_F(MediaWindowTest, BrowseAppendsTwoChosenFilesCopiesThemAndRemembersTheirFolder) {
+    browse(QStringList{picture(u"a.jpg"_s, "A"), picture(u"b.jpg"_s, "B")});
     ASSERT_EQ(files.requests.size(), 1);
     const OpenFilesRequest& r = files.requests[0];
     EXPECT_EQ(r.title, u"画像/動画ファイルの選択"_s);
@@ -127,18 +110,14 @@ TEST_F(MediaWindowTest, BrowseAppendsTwoChosenFilesAndCopiesThemFromTheRemembere
                                       u"画像/動画 ファイル (*.jpg *.jpeg *.gif *.png *.bmp *.mp4)"_s}));
     EXPECT_EQ(r.selectedFilter, 1);
     EXPECT_EQ(r.folder, QDir::homePath()) << "the user's home until the first choice";
-
     EXPECT_EQ(window->Text8->text(), u"a.jpg;b.jpg;"_s);
-    EXPECT_EQ(readBytes(image() + u"/a.jpg"_s), QByteArray("A"));
-    EXPECT_EQ(readBytes(image() + u"/b.jpg"_s), QByteArray("B"));
+    EXPECT_EQ(readBytes(image() + u"/a.jpg"_s) + readBytes(image() + u"/b.jpg"_s), QByteArray("AB"));
     EXPECT_TRUE(messages.shown.isEmpty());
 
-    // A cancelled dialog changes nothing, not even the remembered folder.
-    browse(std::nullopt);
-    EXPECT_EQ(files.requests[1].folder, pictures());
-    EXPECT_EQ(window->Text8->text(), u"a.jpg;b.jpg;"_s);
+    browse(std::nullopt); // cancelled: nothing changes, not even the remembered folder
     browse(std::nullopt);
     EXPECT_EQ(files.requests[2].folder, pictures());
+    EXPECT_EQ(window->Text8->text(), u"a.jpg;b.jpg;"_s);
 }
 
 TEST_F(MediaWindowTest, BrowseOfAFileInImageItselfAppendsItsNameAndCopiesNothing) {
@@ -162,149 +141,117 @@ TEST_F(MediaWindowTest, FailedCopyIsReportedAndItsNameKeptOut) {
 TEST_F(MediaWindowTest, DifferentFileOfTheSameNameInImageIsReplacedOnlyAfterYes) {
     const QString a = picture(u"a.jpg"_s, "new");
     ASSERT_TRUE(writeBytes(image() + u"/a.jpg"_s, "old"));
-    const QString question = u"[image]フォルダには別の「a.jpg」がすでにあります。\r\n置き換えますか？"_s;
-
-    messages.answers.push_back(Answer::No);
-    browse(QStringList{a});
-    ASSERT_EQ(messages.shown.size(), 1);
-    EXPECT_EQ(messages.shown[0].text, question);
-    EXPECT_EQ(messages.shown[0].buttons, Buttons::YesNo);
-    EXPECT_EQ(readBytes(image() + u"/a.jpg"_s), QByteArray("old"));
-    EXPECT_EQ(window->Text8->text(), QString());
-
-    messages.clear();
-    messages.answers.push_back(Answer::Yes);
-    browse(QStringList{a});
-    EXPECT_EQ(messages.texts(), QStringList{question});
-    EXPECT_EQ(readBytes(image() + u"/a.jpg"_s), QByteArray("new"));
-    EXPECT_EQ(window->Text8->text(), u"a.jpg;"_s);
+    for (const bool yes : {false, true}) {
+        SCOPED_TRACE(yes ? "Yes" : "No");
+        messages.clear();
+        messages.answers = {yes ? Answer::Yes : Answer::No};
+        browse(QStringList{a});
+        EXPECT_EQ(messages.texts(),
+                  QStringList{u"[image]フォルダには別の「a.jpg」がすでにあります。\r\n置き換えますか？"_s});
+        EXPECT_EQ(readBytes(image() + u"/a.jpg"_s), QByteArray(yes ? "new" : "old"));
+        EXPECT_EQ(window->Text8->text(), yes ? u"a.jpg;"_s : QString());
+    }
 }
 
 TEST_F(MediaWindowTest, ThreeDroppedFilesAreAppendedInDropOrderCopiedAndTheBoxTakesTheFocus) {
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     window->Text5->setFocus();
-    const QString one = picture(u"2/one.gif"_s, "1");
-    const QString two = picture(u"two.mp4"_s, "2");
-    const QString three = picture(u"3/three.bmp"_s, "3");
-    ASSERT_TRUE(drop({three, one, two}));
+    ASSERT_TRUE(drop({picture(u"3/three.bmp"_s, "3"), picture(u"2/one.gif"_s, "1"), picture(u"two.mp4"_s, "2")}));
     EXPECT_EQ(window->Text8->text(), u"three.bmp;one.gif;two.mp4;"_s);
-    EXPECT_EQ(readBytes(image() + u"/one.gif"_s), QByteArray("1"));
-    EXPECT_EQ(readBytes(image() + u"/two.mp4"_s), QByteArray("2"));
-    EXPECT_EQ(readBytes(image() + u"/three.bmp"_s), QByteArray("3"));
+    EXPECT_EQ(readBytes(image() + u"/three.bmp"_s) + readBytes(image() + u"/one.gif"_s) +
+                  readBytes(image() + u"/two.mp4"_s),
+              QByteArray("312"));
     EXPECT_EQ(QApplication::focusWidget(), window->Text8);
 }
 
 TEST_F(MediaWindowTest, DroppedFolderAndMissingFileAreLeftOutAndReportedOnceAfterTheDrop) {
-    const QString a = picture(u"a.jpg"_s, "A");
     const QString album = pictures() + u"/album"_s;
     ASSERT_TRUE(QDir().mkpath(album));
     const QString gone = pictures() + u"/gone.jpg"_s;
-    ASSERT_TRUE(drop({album, a, gone}));
+    ASSERT_TRUE(drop({album, picture(u"a.jpg"_s, "A"), gone}));
     EXPECT_EQ(window->Text8->text(), u"a.jpg;"_s);
     EXPECT_EQ(entries(image()), QStringList{u"a.jpg"_s});
     EXPECT_EQ(messages.texts(),
-              QStringList{u"次のものはファイルではないか読み込めないため、追加しませんでした。\r\n"_s + album + u"\r\n"_s +
-                          gone});
-}
+              QStringList{u"次のものはファイルではないか読み込めないため、追加しませんでした。\r\n"_s + album +
+                          u"\r\n"_s + gone});
 
-TEST_F(MediaWindowTest, TextDraggedFromAnotherBoxIsNotTakenForFiles) {
-    QMimeData mime;
-    mime.setText(u"typed"_s);
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(window->Text8, &enter);
-    QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(window->Text8, &dropped);
-    QCoreApplication::processEvents();
+    messages.clear();
+    drop({}); // text dragged from another box is not taken for files
     EXPECT_TRUE(messages.shown.isEmpty());
-    EXPECT_EQ(entries(image()), QStringList());
+    EXPECT_EQ(entries(image()), QStringList{u"a.jpg"_s});
 }
 
 TEST_F(MediaWindowTest, LeavingTheMediaBoxChecksTheFinalSemicolonThenTheImageSize) {
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     window->txtImg[0]->setText(u"320"_s);
     window->txtImg[1]->setText(u"240"_s);
-
     window->Text8->setText(u"a.jpg;b.jpg"_s);
     leaveMediaBox();
     EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::MediaNamesUnterminated)});
     EXPECT_EQ(QApplication::focusWidget(), window->Text8) << "the box gets the focus back";
 
-    // One final ";" after several names is enough; with both sizes set nothing is said.
-    window->Text8->setText(u"a.jpg;b.jpg;"_s);
+    window->Text8->setText(u"a.jpg;b.jpg;"_s); // one final ";" after several names is enough
     leaveMediaBox();
     EXPECT_TRUE(messages.shown.isEmpty());
     EXPECT_EQ(QApplication::focusWidget(), window->Text5);
 
     window->txtImg[1]->clear();
-    window->Text8->clear();
+    window->Text8->clear(); // an empty box still checks the sizes, and the focus moves on
     leaveMediaBox();
     EXPECT_EQ(messages.texts(), QStringList{u"画像サイズが設定されていません。\r\n"
-                                            u"「その他の設定」タブから画像サイズを設定して下さい。"_s})
-        << "an empty box still checks the sizes";
-    EXPECT_EQ(QApplication::focusWidget(), window->Text5) << "and the focus moves on";
+                                            u"「その他の設定」タブから画像サイズを設定して下さい。"_s});
+    EXPECT_EQ(QApplication::focusWidget(), window->Text5);
 }
 
 TEST_F(MediaWindowTest, LargeCopyShowsProgressAndCancellingLeavesNoPartialFile) {
-    QFile big(pictures() + u"/holiday.mp4"_s);
-    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(big.resize(media::kProgressThreshold + 4096));
-    big.close();
+    const QString big = picture(u"holiday.mp4"_s, QByteArray(media::kProgressThreshold + 4096, 'v'));
     copyProgress.cancelAt = 1024 * 1024;
-    browse(QStringList{big.fileName()});
+    browse(QStringList{big});
     EXPECT_EQ(copyProgress.begun, QStringList{u"holiday.mp4"_s});
     EXPECT_EQ(copyProgress.ended, 1);
     EXPECT_EQ(entries(image()), QStringList());
     EXPECT_EQ(window->Text8->text(), QString());
 
     copyProgress.cancelAt = -1;
-    browse(QStringList{big.fileName()});
+    browse(QStringList{big});
     EXPECT_EQ(QFileInfo(image() + u"/holiday.mp4"_s).size(), media::kProgressThreshold + 4096);
     EXPECT_EQ(window->Text8->text(), u"holiday.mp4;"_s);
 }
 
 TEST_F(MediaWindowTest, PreviewAndSourceStartTheirProgramWithThePagePathAsOneArgument) {
-    window->menuIe->trigger();
-    ASSERT_EQ(launcher.started.size(), 1);
-    EXPECT_EQ(launcher.started[0].program, u"xdg-open"_s);
-    EXPECT_EQ(launcher.started[0].arguments, QStringList{page()}) << "no page has been written for this month yet";
-
+    window->menuIe->trigger(); // no page has been written for this month yet
     launcher.env.variables.insert(u"EDITOR"_s, u"mousepad"_s);
     window->menuSc->trigger();
-    ASSERT_EQ(launcher.started.size(), 2);
-    EXPECT_EQ(launcher.started[1].program, u"mousepad"_s);
-    EXPECT_EQ(launcher.started[1].arguments, QStringList{page()});
-
-    // The boxes name the month, as typed.
-    window->txtCalYYYY->setText(u"2004"_s);
+    window->txtCalYYYY->setText(u"2004"_s); // the boxes name the month, as typed
     window->txtCalMM->setText(u"02"_s);
     window->menuIe->trigger();
+    ASSERT_EQ(launcher.started.size(), 3);
+    EXPECT_EQ(launcher.started[0].program, u"xdg-open"_s);
+    EXPECT_EQ(launcher.started[0].arguments, QStringList{page()});
+    EXPECT_EQ(launcher.started[1].program, u"mousepad"_s);
+    EXPECT_EQ(launcher.started[1].arguments, QStringList{page()});
     EXPECT_EQ(launcher.started[2].arguments, QStringList{home() + u"/diary/200402.html"_s});
     EXPECT_TRUE(messages.shown.isEmpty());
 }
 
 TEST_F(MediaWindowTest, ProgramsThatCannotStartAreReported) {
-    window->menuSc->trigger();
+    window->menuSc->trigger(); // no editor known at all
     EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::NoTextEditor)});
     EXPECT_TRUE(launcher.started.isEmpty());
 
     messages.clear();
     launcher.fail = true;
     window->menuIe->trigger();
-    EXPECT_EQ(messages.texts(),
-              QStringList{u"xdg-openを起動できませんでした。\r\nプログラムが見つからないか、実行できませんでした。"_s});
+    EXPECT_EQ(messages.texts(), QStringList{u"xdg-open"_s + kNotStarted});
 }
 
-TEST_F(MediaWindowTest, AboutBoxIsShownModallyWithTheHomePageLink) {
+TEST_F(MediaWindowTest, AboutBoxIsShownModallyOverTheWindowWithTheHomePageLink) {
     QString link;
     dialogs.whileShown = [&](QDialog& d) {
-        auto& box = static_cast<frmVer&>(d);
-        link = box.lblLink1->text();
-        EXPECT_EQ(box.parentWidget(), window.get());
+        link = static_cast<frmVer&>(d).lblLink1->text();
+        EXPECT_EQ(d.parentWidget(), window.get());
     };
     window->menuVer->trigger();
     EXPECT_EQ(dialogs.shown, QStringList{u"frmVer"_s});
-    // Unless the build names its own address, the link is the README beside the program.
-    if (frmVer::homePage(home()) != frmVer::homePage(u"/elsewhere"_s)) {
+    if (frmVer::homePage(home()) != frmVer::homePage(u"/elsewhere"_s)) { // the build names no address of its own
         EXPECT_EQ(link, u"file://"_s + home() + u"/README.md"_s);
     }
 }
@@ -334,18 +281,20 @@ TEST(QtLauncherTest, PathWithSpacesReachesTheProgramAsOneArgumentAndAMissingProg
     const QString out = dir.path() + u"/argv.txt"_s;
     QtLauncher launcher;
 #ifdef Q_OS_UNIX
-    // The shell here is the started program itself; it writes each argument it was given on a line.
-    const launch::Command show{launch::Command::Kind::Program, u"/bin/sh"_s,
-                               {u"-c"_s, u"printf '%s\\n' \"$@\" > \"$0\""_s, out, page}, QString(), u"sh"_s};
+    // The started program is the shell itself; it writes each argument it was given on a line.
+    const launch::Command show{launch::Command::Kind::Program,
+                               u"/bin/sh"_s,
+                               {u"-c"_s, u"printf '%s\\n' \"$@\" > \"$0\""_s, out, page},
+                               QString(),
+                               u"sh"_s};
     ASSERT_TRUE(launcher.start(show).ok());
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(out).size() > 0, 5000);
     QTest::qWait(50);
     EXPECT_EQ(readBytes(out), page.toUtf8() + "\n");
 #endif
-    const launch::Command missing{launch::Command::Kind::Program, dir.path() + u"/no-such-browser"_s, {page},
-                                  QString(), u"no-such-browser"_s};
-    EXPECT_EQ(messageText(launcher.start(missing)),
-              u"no-such-browserを起動できませんでした。\r\nプログラムが見つからないか、実行できませんでした。"_s);
+    const launch::Command missing{
+        launch::Command::Kind::Program, dir.path() + u"/no-such-browser"_s, {page}, QString(), u"no-such-browser"_s};
+    EXPECT_EQ(messageText(launcher.start(missing)), u"no-such-browser"_s + kNotStarted);
 }
 
 TEST(QtFileChooserTest, FiltersAlsoMatchUpperCaseNames) {
@@ -353,3 +302,5 @@ TEST(QtFileChooserTest, FiltersAlsoMatchUpperCaseNames) {
               u"画像/動画 ファイル (*.jpg *.jpeg *.mp4 *.JPG *.JPEG *.MP4)"_s);
     EXPECT_EQ(withUpperCasePatterns(u"すべてのファイル (*.*)"_s), u"すべてのファイル (*.*)"_s);
 }
+
+} // namespace
