@@ -291,8 +291,11 @@ TEST_F(MainWindowTest, MonthCommandsWriteTheMonthBeingLeft_WrapAroundTheYear_And
     EXPECT_EQ(window->entryTable().count, 2);
     EXPECT_TRUE(window->lblCalDt[22]->font().bold()); // 20 March
 
-    chooseMonth(u"2006"_s, u"11"_s, window->btnShiteigetu); // today's month and day in another year
+    // Today's month and day in another year: that year's entry of the day is shown, and so survives.
+    writePage(monthInput(u"2006"_s, u"11"_s, {entry(u"2006年11月05日"_s, u"一年後"_s)}));
+    chooseMonth(u"2006"_s, u"11"_s, window->btnShiteigetu);
     EXPECT_EQ(window->lbldiarydate->text(), u"2006年11月05日"_s);
+    EXPECT_EQ(window->Text5->text(), u"一年後"_s);
     EXPECT_TRUE(selectedCells().isEmpty());
     for (int k = 1; k <= 42; ++k)
         EXPECT_FALSE(window->lblCalDt[k]->look().flat) << k;

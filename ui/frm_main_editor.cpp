@@ -69,7 +69,11 @@ void frmMain::ReadMonthPage(const QString& year, const QString& month, const QSt
     }
     if (read.page.siteTitle)
         Text10->setText(*read.page.siteTitle);
-    if (const DiaryEntry* row = entries_.lastMatch(dateLine(year, month, day))) {
+    // The requested day is looked up in the month on screen. Asked with today's year for the same month
+    // of another year, the lookup would miss that year's entry while the date label names it, and the
+    // blank editor would then be stored over the entry.
+    Q_UNUSED(year);
+    if (const DiaryEntry* row = entries_.lastMatch(dateLine(shownYear, month, day))) {
         Text5->setText(row->title);
         setEditorBody(row->body);
         Text8->setText(row->media);
