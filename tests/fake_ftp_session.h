@@ -5,10 +5,10 @@
 #include <QStringList>
 
 #include <atomic>
-#include <condition_variable>
+#include <chrono>
 #include <functional>
-#include <mutex>
 #include <optional>
+#include <thread>
 
 namespace tsuzuri::upload::testing {
 
@@ -22,63 +22,42 @@ public:
     int abandoned = 0;
 
     // Scripted.
-    std::optional<QString> refuseLogin;     // the server's reason
-    QString failOn;                         // command text that fails…
+    std::optional<QString> refuseLogin; // the server's reason
+    QString failOn;                     // command text that fails ("QUIT" too)…
     QString failReason = QStringLiteral("550 Permission denied."); // …with this reason
-    bool failQuit = false;
     bool blockPuts = false; // a Put waits until cancel()
     std::function<void(const Command&)> during;
 
     bool login(const QString& host, const QString& user, const QString& password) override {
         login_ = QStringList{host, user, password};
-        if (refuseLogin) {
+        if (refuseLogin)
             m_reason = *refuseLogin;
-            return false;
-        }
-        return true;
+        return !refuseLogin;
     }
 
     bool execute(const Command& c, const SentBytes& sent) override {
-        const QString text = c.text();
-        commands << text;
+        commands << c.text();
         if (during)
             during(c);
-        if (c.kind == Command::Kind::Put) {
-            if (sent) {
-                sent(c.size / 2);
-                sent(c.size);
-            }
-            if (blockPuts) {
-                std::unique_lock lock(m_mutex);
-                m_cv.wait(lock, [&] { return m_cancelled.load(); });
-            }
+        if (c.kind == Command::Kind::Put && sent) {
+            sent(c.size / 2);
+            sent(c.size);
         }
-        if (m_cancelled) {
-            m_reason = QStringLiteral("cancelled");
-            return false;
-        }
-        if (text == failOn || (failQuit && c.kind == Command::Kind::Quit)) {
-            m_reason = failReason;
-            return false;
-        }
-        return true;
+        while (c.kind == Command::Kind::Put && blockPuts && !m_cancelled)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        const bool failed = m_cancelled || commands.last() == failOn;
+        if (failed)
+            m_reason = m_cancelled ? QStringLiteral("cancelled") : failReason;
+        return !failed;
     }
 
     void abandon() override { ++abandoned; }
     QString reason() const override { return m_reason; }
-    void cancel() override {
-        {
-            std::lock_guard lock(m_mutex);
-            m_cancelled = true;
-        }
-        m_cv.notify_all();
-    }
+    void cancel() override { m_cancelled = true; }
 
 private:
     QString m_reason;
     std::atomic<bool> m_cancelled{false};
-    std::mutex m_mutex;
-    std::condition_variable m_cv;
 };
 
 } // namespace tsuzuri::upload::testing

@@ -28,31 +28,18 @@ Command program(const QString& name, const QStringList& args, const QString& sho
 
 } // namespace
 
-TEST(PreviewCommands, PagePathJoinsTheBoxesAsTheyStand) {
-    EXPECT_EQ(pagePath(u"/opt/My Programs"_s, u"diary"_s, u"2005"_s, u"11"_s),
-              u"/opt/My Programs/diary/200511.html"_s);
+TEST(PreviewCommands, PagePathTakesTheBoxesAsTheyStand_OnMacAndWindowsThePageIsOneArgument) {
     EXPECT_EQ(pagePath(u"/h"_s, u"d"_s, u"2005"_s, u"3"_s), u"/h/d/20053.html"_s)
         << "a month box holding one digit names a page that does not exist; the browser says so";
-}
-
-TEST(PreviewCommands, BrowserGetsThePageAsOneArgumentOnEverySystem) {
     Environment env;
-    env.platform = Platform::Linux;
-    EXPECT_EQ(browserCommand(env, kPage), program(u"xdg-open"_s, {kPage}));
     env.platform = Platform::MacOS;
     EXPECT_EQ(browserCommand(env, kPage), program(u"open"_s, {kPage}));
-    env.platform = Platform::Windows;
-    const Command win = browserCommand(env, u"C:/Program Files/Tsuzuri/diary/200511.html"_s);
-    EXPECT_EQ(win.kind, Command::Kind::ShellOpen);
-    EXPECT_EQ(win.target, u"C:/Program Files/Tsuzuri/diary/200511.html"_s);
-}
-
-TEST(PreviewCommands, EditorOnWindowsAndMacIsNotepadAndTextEdit) {
-    Environment env;
-    env.platform = Platform::Windows;
-    EXPECT_EQ(textEditorCommand(env, kPage), program(u"notepad"_s, {kPage}));
-    env.platform = Platform::MacOS;
     EXPECT_EQ(textEditorCommand(env, kPage), program(u"open"_s, {u"-e"_s, kPage}, u"TextEdit"_s));
+    env.platform = Platform::Windows;
+    const Command win = browserCommand(env, kPage);
+    EXPECT_EQ(win.kind, Command::Kind::ShellOpen);
+    EXPECT_EQ(win.target, kPage);
+    EXPECT_EQ(textEditorCommand(env, kPage), program(u"notepad"_s, {kPage}));
 }
 
 TEST(DesktopExec, FieldCodesQuotingAndEscapes) {
@@ -95,48 +82,38 @@ protected:
     QString mimeAnswer;
 };
 
-TEST_F(TextEditorLinuxTest, DesktopDefaultFoundInDataDirsInPrecedenceOrder) {
-    ASSERT_TRUE(writeBytes(data(u"usr/applications/org.example.Ed.desktop"_s),
-                           "[Desktop Entry]\nExec=usr-ed %U\n"));
+TEST_F(TextEditorLinuxTest, DesktopDefaultFoundInDataDirsInPrecedenceOrder_PrefixedIdInItsSubfolder) {
+    ASSERT_TRUE(writeBytes(data(u"usr/applications/org.example.Ed.desktop"_s), "[Desktop Entry]\nExec=usr-ed %U\n"));
     ASSERT_TRUE(writeBytes(data(u"local/applications/org.example.Ed.desktop"_s),
                            "[Desktop Entry]\nExec=local-ed --new-window %F\n"));
     mimeAnswer = u"org.example.Ed.desktop\n"_s;
     env.variables.insert(u"EDITOR"_s, u"vi"_s);
     EXPECT_EQ(textEditorCommand(env, kPage), program(u"local-ed"_s, {u"--new-window"_s, kPage}));
 
-    // The user's own data folder comes first.
     ASSERT_TRUE(writeBytes(data(u"home/.local/share/applications/org.example.Ed.desktop"_s),
                            "[Desktop Entry]\nExec=mine %f\n"));
-    EXPECT_EQ(textEditorCommand(env, kPage), program(u"mine"_s, {kPage}));
+    EXPECT_EQ(textEditorCommand(env, kPage), program(u"mine"_s, {kPage})) << "the user's own data folder first";
     env.variables.insert(u"XDG_DATA_HOME"_s, data(u"elsewhere"_s));
     EXPECT_EQ(textEditorCommand(env, kPage), program(u"local-ed"_s, {u"--new-window"_s, kPage}));
-}
 
-TEST_F(TextEditorLinuxTest, PrefixedIdIsFoundInItsSubfolder) {
     ASSERT_TRUE(writeBytes(data(u"usr/applications/kde4/kate.desktop"_s), "[Desktop Entry]\nExec=kate %U\n"));
     mimeAnswer = u"kde4-kate.desktop"_s;
     EXPECT_EQ(textEditorCommand(env, kPage), program(u"kate"_s, {kPage}));
 }
 
-TEST_F(TextEditorLinuxTest, FallsBackToVisualThenEditorWithThePageStillOneArgument) {
-    // No desktop answer, then an answer naming a missing file, then one that needs a terminal.
+TEST_F(TextEditorLinuxTest, FallsBackToVisualThenEditor_WithThePageStillOneArgument) {
+    env.variables.insert(u"EDITOR"_s, u"   "_s);
+    EXPECT_EQ(textEditorCommand(env, kPage), std::nullopt);
     env.variables.insert(u"EDITOR"_s, u"nano"_s);
     EXPECT_EQ(textEditorCommand(env, kPage), program(u"nano"_s, {kPage}));
+    // Then desktop answers naming a missing file, one that needs a terminal, one outside the applications folders.
     env.variables.insert(u"VISUAL"_s, u"code --wait"_s);
     mimeAnswer = u"missing.desktop"_s;
     EXPECT_EQ(textEditorCommand(env, kPage), program(u"code"_s, {u"--wait"_s, kPage}));
     ASSERT_TRUE(writeBytes(data(u"usr/applications/vim.desktop"_s), "[Desktop Entry]\nExec=vim %F\nTerminal=true\n"));
     mimeAnswer = u"vim.desktop"_s;
     EXPECT_EQ(textEditorCommand(env, kPage), program(u"code"_s, {u"--wait"_s, kPage}));
-    // A hostile answer cannot point outside the applications folders.
     ASSERT_TRUE(writeBytes(data(u"x.desktop"_s), "[Desktop Entry]\nExec=evil %f\n"));
     mimeAnswer = u"../../x.desktop"_s;
     EXPECT_EQ(findDesktopFile(env, mimeAnswer), QString());
-    EXPECT_EQ(textEditorCommand(env, kPage), program(u"code"_s, {u"--wait"_s, kPage}));
-}
-
-TEST_F(TextEditorLinuxTest, NothingNamedMeansNoCommand) {
-    EXPECT_EQ(textEditorCommand(env, kPage), std::nullopt);
-    env.variables.insert(u"EDITOR"_s, u"   "_s);
-    EXPECT_EQ(textEditorCommand(env, kPage), std::nullopt);
 }
