@@ -21,111 +21,82 @@ QString captions(const CalendarGrid& g) {
     return out.join(u' ');
 }
 
-int selectedCount(const CalendarGrid& g) {
-    int n = 0;
-    for (int k = 1; k <= 42; ++k)
-        n += g.cells[k].selected ? 1 : 0;
-    return n;
+// The cells (1..42) for which a property holds.
+QList<int> cellsWhere(const CalendarGrid& g, bool DayCellLook::*property) {
+    QList<int> out;
+    for (int k = 1; k <= 42; ++k) {
+        if (g.cells[k].*property)
+            out << k;
+    }
+    return out;
 }
 
 } // namespace
 
-TEST(CalendarGridLayout, October2005StartsOnSaturdayInCell7AndEndsInCell37) {
-    const CalendarGrid g = draw(2005, 10);
-    EXPECT_EQ(g.firstDayCell, 7);
-    for (int k = 1; k <= 42; ++k) {
-        const QString expected = k >= 7 && k <= 37 ? QString::number(k - 6) : QString();
-        EXPECT_EQ(g.cells[k].caption, expected) << "cell " << k;
+TEST(CalendarGridLayout, DaysFromTheFirstDaysCellAndTheResetGridForAMonthThatNamesNoMonth) {
+    const struct {
+        int year, month, firstCell, days;
+    } cases[] = {{2005, 10, 7, 31}, {2009, 2, 1, 28}, {2004, 2, 1, 29}, {1900, 2, 5, 28}, {2005, 13, 0, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.year << '/' << c.month);
+        QStringList expected(42, u"-"_s);
+        for (int d = 1; d <= c.days; ++d)
+            expected[c.firstCell + d - 2] = QString::number(d);
+        const CalendarGrid g = draw(c.year, c.month);
+        EXPECT_EQ(g.firstDayCell, c.firstCell);
+        EXPECT_EQ(captions(g), expected.join(u' '));
+    }
+    // The reset grid keeps the column colours.
+    EXPECT_EQ(draw(2005, 13).cells[1].colour, CellColour::Red);
+    EXPECT_EQ(draw(2005, 13).cells[42].colour, CellColour::Blue);
+}
+
+// 1 November 2005 is a Tuesday (day d in cell d + 2); an empty Sunday cell keeps the column colour.
+// 3 November 2007 is a Saturday (cell 7): red, and no substitute follows. 1 January 2006 is a Sunday
+// (cell 1): the Monday is the substitute and 成人の日 the second Monday. 3 May 2009 is a Sunday
+// (cell 8): the 4th's own name replaces the substitute mark.
+TEST(CalendarGridColours, WeekendColumnsHolidaysAndSubstitutesWithTheirTooltips) {
+    constexpr CellColour R = CellColour::Red, B = CellColour::Blue, T = CellColour::ButtonText;
+    const struct {
+        int year, month, cell;
+        CellColour colour;
+        QString name;
+    } cases[] = {
+        {2005, 11, 1, R, QString()},      {2005, 11, 2, T, QString()},      {2005, 11, 4, T, QString()},
+        {2005, 11, 5, R, u"文化の日"_s},  {2005, 11, 14, B, QString()},     {2007, 11, 7, R, u"文化の日"_s},
+        {2007, 11, 8, R, QString()},      {2007, 11, 9, T, QString()},      {2006, 1, 1, R, u"元旦"_s},
+        {2006, 1, 2, R, u"振替休日"_s},   {2006, 1, 3, T, QString()},       {2006, 1, 9, R, u"成人の日"_s},
+        {2009, 5, 8, R, u"憲法記念日"_s}, {2009, 5, 9, R, u"国民の休日"_s}, {2009, 5, 10, R, u"子供の日"_s},
+        {2009, 5, 11, T, QString()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.year << '/' << c.month << " cell " << c.cell);
+        const CalendarGrid g = draw(c.year, c.month);
+        EXPECT_EQ(g.cells[c.cell].colour, c.colour);
+        EXPECT_EQ(g.names[c.cell], c.name);
     }
 }
 
-TEST(CalendarGridLayout, February2009FillsExactlyFourRows) {
-    const CalendarGrid g = draw(2009, 2);
-    EXPECT_EQ(g.firstDayCell, 1);
-    EXPECT_EQ(g.cells[28].caption, u"28"_s);
-    EXPECT_TRUE(g.cells[29].caption.isEmpty());
-    EXPECT_EQ(captions(draw(2004, 2)).count(u'-'), 42 - 29); // leap February
-    EXPECT_EQ(captions(draw(1900, 2)).count(u'-'), 42 - 28);
-}
-
-TEST(CalendarGridLayout, MonthThatNamesNoMonthLeavesTheResetGrid) {
-    const CalendarGrid g = draw(2005, 13);
-    EXPECT_EQ(g.firstDayCell, 0);
-    EXPECT_EQ(captions(g).count(u'-'), 42);
-    EXPECT_EQ(g.cells[1].colour, CellColour::Red);
-    EXPECT_EQ(g.cells[42].colour, CellColour::Blue);
-}
-
-TEST(CalendarGridColours, WeekendColumnsAndHolidaysIncludingASaturdayHoliday) {
-    const CalendarGrid nov2005 = draw(2005, 11);         // 1 November is a Tuesday: day d in cell d + 2
-    EXPECT_EQ(nov2005.cells[1].colour, CellColour::Red); // empty Sunday cell keeps the column colour
-    EXPECT_EQ(nov2005.cells[2].colour, CellColour::ButtonText);
-    EXPECT_EQ(nov2005.cells[5].colour, CellColour::Red); // 3 November, 文化の日, a Thursday
-    EXPECT_EQ(nov2005.names[5], u"文化の日"_s);
-    EXPECT_EQ(nov2005.cells[4].colour, CellColour::ButtonText);
-    EXPECT_TRUE(nov2005.names[4].isEmpty());
-    EXPECT_EQ(nov2005.cells[14].colour, CellColour::Blue); // Saturday 12th
-
-    const CalendarGrid nov2007 = draw(2007, 11); // 3 November 2007 is a Saturday, in cell 7
-    EXPECT_EQ(nov2007.cells[7].caption, u"3"_s);
-    EXPECT_EQ(nov2007.cells[7].colour, CellColour::Red);
-    EXPECT_EQ(nov2007.cells[8].colour, CellColour::Red); // Sunday 4th, no substitute after Saturday
-    EXPECT_EQ(nov2007.cells[9].colour, CellColour::ButtonText);
-    EXPECT_TRUE(nov2007.names[9].isEmpty());
-}
-
-TEST(CalendarGridTooltips, NewYearOnSundayMarksTheMondayAsSubstituteHoliday) {
-    const CalendarGrid g = draw(2006, 1); // 1 January 2006 is a Sunday, in cell 1
-    EXPECT_EQ(g.names[1], u"元旦"_s);
-    EXPECT_EQ(g.names[2], u"振替休日"_s);
-    EXPECT_EQ(g.cells[2].colour, CellColour::Red);
-    EXPECT_EQ(g.names[9], u"成人の日"_s); // second Monday
-    EXPECT_TRUE(g.names[3].isEmpty());
-}
-
-TEST(CalendarGridTooltips, OwnHolidayNameReplacesTheSubstituteMark) {
-    const CalendarGrid g = draw(2009, 5); // 1 May 2009 is a Friday: 3 May, a Sunday, in cell 8
-    EXPECT_EQ(g.names[8], u"憲法記念日"_s);
-    EXPECT_EQ(g.names[9], u"国民の休日"_s);
-    EXPECT_EQ(g.cells[9].colour, CellColour::Red);
-    EXPECT_EQ(g.names[10], u"子供の日"_s);
-    EXPECT_TRUE(g.names[11].isEmpty());
-    EXPECT_EQ(g.cells[11].colour, CellColour::ButtonText);
-}
-
-TEST(CalendarGridToday, TodaysCellIsFlatUnderlinedAndKeepsItsColour) {
+TEST(CalendarGridToday, TodaysCellIsFlatUnderlinedAndKeepsItsColourAndNoDayIsPreselected) {
     const CalendarGrid g = draw(2005, 11);
-    const DayCellLook& today = g.cells[7]; // Saturday 5th
-    EXPECT_EQ(today.caption, u"5"_s);
-    EXPECT_TRUE(today.flat);
-    EXPECT_TRUE(today.underline);
-    EXPECT_FALSE(today.bold);
-    EXPECT_EQ(today.colour, CellColour::Blue);
-    EXPECT_EQ(selectedCount(g), 0); // today's month: no day is preselected
-    for (int k = 1; k <= 42; ++k) {
-        if (k != 7) {
-            EXPECT_FALSE(g.cells[k].flat || g.cells[k].underline) << "cell " << k;
-        }
-    }
+    EXPECT_EQ(g.cells[7].caption, u"5"_s);
+    EXPECT_EQ(cellsWhere(g, &DayCellLook::flat), QList<int>{7});
+    EXPECT_EQ(cellsWhere(g, &DayCellLook::underline), QList<int>{7});
+    EXPECT_FALSE(g.cells[7].bold);
+    EXPECT_EQ(g.cells[7].colour, CellColour::Blue);
+    EXPECT_EQ(cellsWhere(g, &DayCellLook::selected), QList<int>{});
+
+    const CalendarGrid sundayHoliday = draw(2006, 1, nullptr, QDate(2006, 1, 1));
+    EXPECT_EQ(cellsWhere(sundayHoliday, &DayCellLook::flat), QList<int>{1});
+    EXPECT_EQ(sundayHoliday.cells[1].colour, CellColour::Red);
+    EXPECT_EQ(cellsWhere(sundayHoliday, &DayCellLook::selected), QList<int>{});
 }
 
-TEST(CalendarGridToday, OtherMonthPreselectsDayOneAndShowsNoToday) {
-    const CalendarGrid oct = draw(2005, 10);
-    EXPECT_EQ(selectedCount(oct), 1);
-    EXPECT_TRUE(oct.cells[7].selected);
-
-    // The same month number in another year: neither white nor today, since only months are compared.
+TEST(CalendarGridToday, OtherMonthPreselectsDayOneButTheSameMonthOfAnotherYearShowsNeitherItNorToday) {
+    EXPECT_EQ(cellsWhere(draw(2005, 10), &DayCellLook::selected), QList<int>{7});
     const CalendarGrid nov2006 = draw(2006, 11);
-    EXPECT_EQ(selectedCount(nov2006), 0);
-    for (int k = 1; k <= 42; ++k)
-        EXPECT_FALSE(nov2006.cells[k].flat) << "cell " << k;
-}
-
-TEST(CalendarGridToday, SundayHolidayTodayStaysRedAndFlat) {
-    const CalendarGrid g = draw(2006, 1, nullptr, QDate(2006, 1, 1));
-    EXPECT_TRUE(g.cells[1].flat);
-    EXPECT_EQ(g.cells[1].colour, CellColour::Red);
-    EXPECT_EQ(selectedCount(g), 0);
+    EXPECT_EQ(cellsWhere(nov2006, &DayCellLook::selected), QList<int>{});
+    EXPECT_EQ(cellsWhere(nov2006, &DayCellLook::flat), QList<int>{});
 }
 
 TEST(CalendarGridEntries, DaysWithContentAreBoldAndBlankRowsAreNot) {
@@ -135,15 +106,11 @@ TEST(CalendarGridEntries, DaysWithContentAreBoldAndBlankRowsAreNot) {
     ASSERT_TRUE(t.store({{}, {}, u"2005年11月05日"_s, u"a.jpg;"_s}).ok()); // media only counts
     ASSERT_TRUE(t.store({u"x"_s, {}, u"2005年10月04日"_s, {}}).ok());      // another month
     const CalendarGrid g = draw(2005, 11, &t);
-    EXPECT_TRUE(g.cells[6].bold && g.cells[6].underline);
-    EXPECT_FALSE(g.cells[12].bold);
-    EXPECT_TRUE(g.cells[7].bold && g.cells[7].flat); // today with an entry
-    int bold = 0;
-    for (int k = 1; k <= 42; ++k)
-        bold += g.cells[k].bold ? 1 : 0;
-    EXPECT_EQ(bold, 2);
+    EXPECT_EQ(cellsWhere(g, &DayCellLook::bold), (QList<int>{6, 7}));
+    EXPECT_EQ(cellsWhere(g, &DayCellLook::underline), (QList<int>{6, 7}));
+    EXPECT_TRUE(g.cells[7].flat); // today with an entry
 
     // The entry test builds its date lines from the year box as typed.
     const CalendarGrid padded = drawCalendar({2005, 11, u" 2005"_s, kToday, &t, HolidayRules::Classic});
-    EXPECT_FALSE(padded.cells[6].bold);
+    EXPECT_EQ(cellsWhere(padded, &DayCellLook::bold), QList<int>{});
 }

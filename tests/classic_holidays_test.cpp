@@ -20,46 +20,27 @@ QString nameOn(int y, int m, int d) {
     return classicHolidayName(y, m, d, mondays, weekdayOf(y, m, d));
 }
 
-int dayNamed(int y, int m, const QString& name) {
-    for (int d = 1; d <= daysInMonth(y, m); ++d) {
-        if (nameOn(y, m, d) == name)
-            return d;
-    }
-    return 0;
-}
-
 } // namespace
 
-TEST(ClassicHolidays, MondayAndEquinoxHolidaysOf2005) {
-    EXPECT_EQ(dayNamed(2005, 1, u"成人の日"_s), 10);
-    EXPECT_EQ(dayNamed(2005, 3, u"春分の日"_s), 20);
-    EXPECT_EQ(dayNamed(2005, 7, u"海の日"_s), 18);
-    EXPECT_EQ(dayNamed(2005, 9, u"敬老の日"_s), 19);
-    EXPECT_EQ(dayNamed(2005, 9, u"秋分の日"_s), 23);
-    EXPECT_EQ(dayNamed(2005, 10, u"体育の日"_s), 10);
-}
-
-TEST(ClassicHolidays, EquinoxFormulaRunsOnUnchangedAcrossCenturies) {
-    EXPECT_EQ(dayNamed(2006, 3, u"春分の日"_s), 21);
-    EXPECT_EQ(dayNamed(2012, 9, u"秋分の日"_s), 22);
-    EXPECT_EQ(dayNamed(2100, 3, u"春分の日"_s), 19);
-    EXPECT_EQ(dayNamed(2100, 9, u"秋分の日"_s), 22);
-    EXPECT_EQ(dayNamed(2999, 3, u"春分の日"_s), 13);
-    EXPECT_EQ(dayNamed(2999, 9, u"秋分の日"_s), 15);
-}
-
-TEST(ClassicHolidays, EarlierRuleWinsWhenTwoMatch) {
-    // 21 September 2144 is both the autumnal equinox and the third Monday.
+TEST(ClassicHolidays, NamesByTheFifteenRules) {
+    // Month-day keys that read alike ("113", "111") are told apart by the month; the equinox formula
+    // runs on unchanged across centuries; 21 September 2144 is both the autumnal equinox and the third
+    // Monday, and the earlier rule wins.
+    const struct {
+        int y, m, d;
+        QString name;
+    } cases[] = {
+        {2005, 1, 10, u"成人の日"_s},  {2005, 1, 17, QString()},     {2005, 3, 20, u"春分の日"_s},
+        {2005, 7, 18, u"海の日"_s},    {2005, 9, 19, u"敬老の日"_s}, {2005, 9, 23, u"秋分の日"_s},
+        {2005, 10, 10, u"体育の日"_s}, {2005, 1, 1, u"元旦"_s},      {2005, 11, 1, QString()},
+        {2005, 11, 3, u"文化の日"_s},  {2005, 1, 13, QString()},     {2026, 12, 23, u"天皇誕生日"_s},
+        {2006, 3, 21, u"春分の日"_s},  {2012, 9, 22, u"秋分の日"_s}, {2100, 3, 19, u"春分の日"_s},
+        {2100, 9, 22, u"秋分の日"_s},  {2999, 3, 13, u"春分の日"_s}, {2999, 9, 15, u"秋分の日"_s},
+        {2144, 9, 21, u"敬老の日"_s},
+    };
     ASSERT_EQ(weekdayOf(2144, 9, 21), 2);
-    EXPECT_EQ(nameOn(2144, 9, 21), u"敬老の日"_s);
-}
-
-TEST(ClassicHolidays, AmbiguousMonthDayKeysAlsoTestTheMonth) {
-    EXPECT_EQ(nameOn(2005, 1, 13), QString());
-    EXPECT_EQ(nameOn(2005, 11, 3), u"文化の日"_s);
-    EXPECT_EQ(nameOn(2005, 1, 1), u"元旦"_s);
-    EXPECT_EQ(nameOn(2005, 11, 1), QString());
-    EXPECT_EQ(nameOn(2026, 12, 23), u"天皇誕生日"_s);
+    for (const auto& c : cases)
+        EXPECT_EQ(nameOn(c.y, c.m, c.d), c.name) << c.y << '-' << c.m << '-' << c.d;
 }
 
 TEST(ClassicHolidays, MondayRulesNeedAMonday) {
@@ -69,19 +50,16 @@ TEST(ClassicHolidays, MondayRulesNeedAMonday) {
 }
 
 TEST(ClassicHolidays, CheckHolidaySetsBothFlagsForASundayHolidayAndNeverClears) {
-    int holiday = 0;
-    int substitute = 0;
+    int holiday = 0, substitute = 0;
     CheckHoliday(2006, 1, 1, 0, 1, holiday, substitute);
-    EXPECT_EQ(holiday, 1);
-    EXPECT_EQ(substitute, 1);
-    CheckHoliday(2006, 1, 3, 1, 3, holiday, substitute);
-    EXPECT_EQ(holiday, 1);
-    EXPECT_EQ(substitute, 1);
-    int h2 = 0;
-    int s2 = 0;
-    CheckHoliday(2005, 1, 1, 0, 7, h2, s2); // a Saturday holiday
-    EXPECT_EQ(h2, 1);
-    EXPECT_EQ(s2, 0);
+    EXPECT_EQ(std::pair(holiday, substitute), std::pair(1, 1));
+    CheckHoliday(2006, 1, 3, 1, 3, holiday, substitute); // an ordinary day
+    EXPECT_EQ(std::pair(holiday, substitute), std::pair(1, 1));
+    CheckHoliday(2006, 1, 9, 2, 2, holiday, substitute); // a Monday holiday
+    EXPECT_EQ(std::pair(holiday, substitute), std::pair(1, 1));
+    holiday = substitute = 0;
+    CheckHoliday(2005, 1, 1, 0, 7, holiday, substitute); // a Saturday holiday
+    EXPECT_EQ(std::pair(holiday, substitute), std::pair(1, 0));
 }
 
 TEST(ClassicHolidays, MarkHolidayNamesTheSubstituteAndLetsALaterRuleRenameIt) {
@@ -136,16 +114,10 @@ TEST(NumberTests, WholeNumbersForMonthCommandsAndLooserNumbersForGenerate) {
     EXPECT_EQ(parseWholeNumber(u"2005"), 2005);
     EXPECT_EQ(parseWholeNumber(u" 3 "), 3);
     EXPECT_EQ(parseWholeNumber(u"-1"), -1);
-    EXPECT_FALSE(parseWholeNumber(u"2005.5"));
-    EXPECT_FALSE(parseWholeNumber(u"3.0"));
-    EXPECT_FALSE(parseWholeNumber(u"abc"));
-    EXPECT_FALSE(parseWholeNumber(u""));
-    EXPECT_FALSE(parseWholeNumber(u"２００５"));
-    EXPECT_FALSE(parseWholeNumber(u"99999999999"));
-    EXPECT_TRUE(isNumeric(u"2005"));
-    EXPECT_TRUE(isNumeric(u"2005.5"));
-    EXPECT_TRUE(isNumeric(u" -12 "));
-    EXPECT_FALSE(isNumeric(u"abc"));
-    EXPECT_FALSE(isNumeric(u"."));
-    EXPECT_FALSE(isNumeric(u""));
+    for (const QStringView text : {u"2005.5", u"3.0", u"abc", u"", u"２００５", u"99999999999"})
+        EXPECT_FALSE(parseWholeNumber(text)) << text.toString().toStdString();
+    for (const QStringView text : {u"2005", u"2005.5", u" -12 "})
+        EXPECT_TRUE(isNumeric(text)) << text.toString().toStdString();
+    for (const QStringView text : {u"abc", u".", u"", u"1.2.3"})
+        EXPECT_FALSE(isNumeric(text)) << text.toString().toStdString();
 }

@@ -3,7 +3,6 @@
 #include "store/textfile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include "qt_printers.h"
@@ -18,13 +17,12 @@ using namespace tsuzuri;
 
 namespace {
 
-MonthPageInput month(const QString& year, const QString& month) {
+MonthPageInput month(int year, int month) {
     MonthPageInput in;
-    in.year = year;
-    in.month = month;
-    in.imageWidth = u"320"_s;
+    in.year = QString::number(year);
+    in.month = u"%1"_s.arg(month, 2, 10, QChar(u'0'));
+    in.imageWidth = in.videoWidth = u"320"_s;
     in.imageHeight = u"240"_s;
-    in.videoWidth = u"320"_s;
     in.videoHeight = u"256"_s;
     in.ftpHost = u"example.com"_s;
     in.remoteDir = u"www/diary"_s;
@@ -49,239 +47,206 @@ QStringList pageLines(const MonthPageInput& in) {
     return lines;
 }
 
-QStringList weekRows(const QStringList& lines) {
+// The week rows as day numbers, "-" for a blank cell: "- - - - - - 1".
+QStringList weekRows(const MonthPageInput& in) {
     QStringList rows;
-    for (const QString& l : lines) {
-        if (l.startsWith(u"<tr class=\"cltr\">"_s))
-            rows << l;
+    for (const QString& line : pageLines(in)) {
+        if (!line.startsWith(u"<tr class=\"cltr\">\r"_s) || !line.endsWith(u"</td></tr>"_s)) {
+            EXPECT_FALSE(line.contains(u"<td id=\"i"_s)) << line.toStdString();
+            continue;
+        }
+        QStringList days;
+        for (const QString& cell : line.chopped(5).split(u'\r').mid(1))
+            days << (cell == u"<td>&nbsp;</td>"_s ? u"-"_s : cell.section(u'"', 1, 1).mid(1)); // <td id="i12" …
+        rows << days.join(u' ');
     }
     return rows;
 }
 
-// The seven cells of a week row.
-QStringList cells(const QString& row) {
-    QStringList parts = row.split(u'\r');
-    parts.removeFirst(); // <tr class="cltr">
-    EXPECT_TRUE(parts.last().endsWith(u"</tr>"_s));
-    parts.last().chop(5);
-    return parts;
+// The calendar cell of a day, as written.
+QString cellOf(const MonthPageInput& in, int day) {
+    const QString text = pageText(in);
+    const qsizetype from = text.indexOf(u"<td id=\"i%1\""_s.arg(day));
+    return from < 0 ? QString() : text.mid(from, text.indexOf(u"</td>"_s, from) + 5 - from);
 }
 
-QStringList between(const QStringList& lines, QStringView start, QStringView end) {
-    const qsizetype a = lines.indexOf(start.toString());
-    const qsizetype b = lines.indexOf(end.toString(), a + 1);
-    EXPECT_GE(a, 0);
-    EXPECT_GT(b, a);
-    return lines.mid(a + 1, b - a - 1);
+// Each stretch of lines between a start and an end marker line, every line followed by "|".
+QStringList sections(const QStringList& lines, QStringView start, QStringView end) {
+    QStringList out;
+    for (qsizetype a = lines.indexOf(start.toString()); a >= 0; a = lines.indexOf(start.toString(), a + 1)) {
+        const qsizetype b = lines.indexOf(end.toString(), a + 1);
+        EXPECT_GT(b, a);
+        QString joined;
+        for (const QString& l : lines.mid(a + 1, b - a - 1))
+            joined += l + u'|';
+        out << joined;
+    }
+    return out;
+}
+
+QStringList mediaSections(const MonthPageInput& in) {
+    return sections(pageLines(in), u"<!--ここから画像イメージ-->", u"<!--ここまで画像イメージ-->");
+}
+
+QString imageLine(const QString& name, const QString& size = u" width=\"320px\" height=\"240px\""_s) {
+    return u"<a href=\"image/%1\" target=\"_blank\"><img class=\"limg\" src=\"image/%1\"%2></a>|"_s.arg(name, size);
 }
 
 } // namespace
 
 TEST(MonthPageWriterTest, November2005MatchesTheGoldenPageByteForByte) {
-    MonthPageInput in = month(u"2005"_s, u"11"_s);
+    MonthPageInput in = month(2005, 11);
     in.siteTitle = u"私の日記"_s;
     in.links[0] = {u"10月"_s, u"200510"_s};
     in.links[1] = {QString(), u"x"_s};
     in.links[2] = {u"9月"_s, u"200509.htm"_s};
     add(in, u"2005年11月04日"_s, u"タイトル"_s, u"本文1\r\n本文2"_s, u"a.jpg;b.mp4;"_s);
     add(in, u"2005年11月23日"_s, u"二つ目"_s);
-    const std::optional<QByteArray> golden = textfile::readFile(TSUZURI_TEST_DATA "/pages/200511.html"_L1);
-    ASSERT_TRUE(golden);
-    EXPECT_EQ(renderMonthPage(in).page.bytes, *golden);
+    EXPECT_EQ(textfile::readFile(TSUZURI_TEST_DATA "/pages/200511.html"_L1), renderMonthPage(in).page.bytes);
 }
 
 TEST(MonthPageWriterTest, EmptyMonthHasAnEmptyLineInTheDiarySectionAndNoCalendarLinks) {
-    const QStringList lines = pageLines(month(u"2005"_s, u"12"_s));
-    EXPECT_EQ(between(lines, u"<!--ここから日記-->", u"<!--ここまで日記-->"), QStringList{QString()});
-    EXPECT_EQ(between(lines, u"<!--ここからリンク-->", u"<!--ここまでリンク-->"), QStringList{});
-    EXPECT_FALSE(pageText(month(u"2005"_s, u"12"_s)).contains(u"href=\"#name"_s));
+    const QStringList lines = pageLines(month(2005, 12));
+    EXPECT_EQ(sections(lines, u"<!--ここから日記-->", u"<!--ここまで日記-->"), QStringList{u"|"_s});
+    EXPECT_EQ(sections(lines, u"<!--ここからリンク-->", u"<!--ここまでリンク-->"), QStringList{QString()});
+    EXPECT_FALSE(lines.join(u'\n').contains(u"href=\"#name"_s));
     EXPECT_EQ(lines.last(), u"</html>"_s);
 }
 
-TEST(MonthPageWriterTest, FebruaryStartingOnSundayHasABlankFifthRowAndNoSixth) {
-    const QStringList rows = weekRows(pageLines(month(u"2009"_s, u"02"_s)));
-    ASSERT_EQ(rows.size(), 5);
-    EXPECT_EQ(cells(rows[0])[0], u"<td id=\"i1\" class=sun>1</td>"_s);
-    EXPECT_EQ(cells(rows[3])[6], u"<td id=\"i28\" class=\"sat\">28</td>"_s);
-    EXPECT_EQ(cells(rows[4]), QStringList(7, u"<td>&nbsp;</td>"_s));
+TEST(MonthPageWriterTest, WeekRows_FiveOrSixAsTheMonthNeedsWithLeapDaysByTheCenturyRule) {
+    const struct {
+        int year, month, rows;
+        QString first, last;
+    } cases[] = {
+        {2009, 2, 5, u"1 2 3 4 5 6 7"_s, u"- - - - - - -"_s},        // starts on Sunday: a blank fifth row
+        {2005, 10, 6, u"- - - - - - 1"_s, u"30 31 - - - - -"_s},     // the first row written at once
+        {2007, 6, 5, u"- - - - - 1 2"_s, u"24 25 26 27 28 29 30"_s}, // the last day on position 35
+        {2000, 2, 5, u"- - 1 2 3 4 5"_s, u"27 28 29 - - - -"_s},
+        {2004, 2, 5, u"1 2 3 4 5 6 7"_s, u"29 - - - - - -"_s},
+        {2100, 2, 5, u"- 1 2 3 4 5 6"_s, u"28 - - - - - -"_s},
+        {1900, 2, 5, u"- - - - 1 2 3"_s, u"25 26 27 28 - - -"_s},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.year << '/' << c.month);
+        const QStringList rows = weekRows(month(c.year, c.month));
+        ASSERT_EQ(rows.size(), c.rows) << rows.join(u" / "_s).toStdString();
+        EXPECT_EQ(rows.first(), c.first);
+        EXPECT_EQ(rows.last(), c.last);
+    }
 }
 
-TEST(MonthPageWriterTest, SaturdayFirstDayWritesTheFirstRowAtOnceAndMakesSixRows) {
-    const QStringList rows = weekRows(pageLines(month(u"2005"_s, u"10"_s)));
-    ASSERT_EQ(rows.size(), 6);
-    QStringList first(6, u"<td>&nbsp;</td>"_s);
-    first << u"<td id=\"i1\" class=\"sat\">1</td>"_s;
-    EXPECT_EQ(cells(rows[0]), first);
-    EXPECT_EQ(cells(rows[5])[0], u"<td id=\"i30\" class=\"sun\">30</td>"_s);
-    EXPECT_EQ(cells(rows[5])[1], u"<td id=\"i31\">31</td>"_s);
-    EXPECT_EQ(cells(rows[5])[2], u"<td>&nbsp;</td>"_s);
+// The first day has forms of its own: a weekday holiday in red font, a Sunday's class unquoted. A Sunday
+// holiday marks the next day, which counts as a Monday (9 January 2006 is 成人の日); on 4 May 2009 the
+// substitute falls on a holiday anyway; a Saturday holiday (3 November 2007) takes the holiday class and
+// no substitute follows.
+TEST(MonthPageWriterTest, DayCellsFollowWeekdayHolidayAndEntry) {
+    const struct {
+        int year, month, day;
+        bool entry;
+        QString cell;
+    } cases[] = {
+        {2003, 1, 1, false, u"<td id=\"i1\"><font color=FF0000>1</font></td>"_s},
+        {2003, 1, 1, true, u"<td id=\"i1\"><font color=FF0000><a href=\"#name1\">1</a></font></td>"_s},
+        {2005, 1, 1, false, u"<td id=\"i1\" class=\"suk\">1</td>"_s},
+        {2005, 10, 1, false, u"<td id=\"i1\" class=\"sat\">1</td>"_s},
+        {2005, 3, 1, true, u"<td id=\"i1\"><a href=\"#name1\">1</a></td>"_s},
+        {2009, 2, 1, false, u"<td id=\"i1\" class=sun>1</td>"_s},
+        {2006, 1, 1, true, u"<td id=\"i1\" class=sun><a href=\"#name1\">1</a></td>"_s},
+        {2006, 1, 2, false, u"<td id=\"i2\" class=\"suk\">2</td>"_s},
+        {2006, 1, 9, false, u"<td id=\"i9\" class=\"suk\">9</td>"_s},
+        {2006, 1, 16, false, u"<td id=\"i16\">16</td>"_s},
+        {2009, 5, 3, false, u"<td id=\"i3\" class=\"sun\">3</td>"_s},
+        {2009, 5, 4, false, u"<td id=\"i4\" class=\"suk\">4</td>"_s},
+        {2009, 5, 6, false, u"<td id=\"i6\">6</td>"_s},
+        {2007, 11, 3, false, u"<td id=\"i3\" class=\"suk\">3</td>"_s},
+        {2007, 11, 5, false, u"<td id=\"i5\">5</td>"_s},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.year << '/' << c.month);
+        MonthPageInput in = month(c.year, c.month);
+        if (c.entry)
+            add(in, in.year + u'年' + in.month + u'月' + u"%1日"_s.arg(c.day, 2, 10, QChar(u'0')), u"x"_s);
+        EXPECT_EQ(cellOf(in, c.day), c.cell);
+    }
+    // Under the law the substitute for Sunday 3 May 2026 is 6 May (4 and 5 are holidays already).
+    MonthPageInput may2026 = month(2026, 5);
+    EXPECT_EQ(cellOf(may2026, 6), u"<td id=\"i6\">6</td>"_s);
+    may2026.holidays = HolidayRules::Law;
+    EXPECT_EQ(cellOf(may2026, 6), u"<td id=\"i6\" class=\"suk\">6</td>"_s);
 }
 
-TEST(MonthPageWriterTest, MonthEndingOnPosition35HasFiveRows) {
-    // June 2007 starts on a Friday (position 6); its 30th day falls on position 35.
-    const QStringList rows = weekRows(pageLines(month(u"2007"_s, u"06"_s)));
-    ASSERT_EQ(rows.size(), 5);
-    EXPECT_EQ(cells(rows[4])[6], u"<td id=\"i30\" class=\"sat\">30</td>"_s);
-}
-
-TEST(MonthPageWriterTest, LeapYearsFollowTheCenturyRule) {
-    EXPECT_TRUE(pageText(month(u"2000"_s, u"02"_s)).contains(u"id=\"i29\""_s));
-    EXPECT_TRUE(pageText(month(u"2004"_s, u"02"_s)).contains(u"id=\"i29\""_s));
-    EXPECT_FALSE(pageText(month(u"2100"_s, u"02"_s)).contains(u"id=\"i29\""_s));
-    EXPECT_FALSE(pageText(month(u"1900"_s, u"02"_s)).contains(u"id=\"i29\""_s));
-}
-
-TEST(MonthPageWriterTest, FirstDayFormsFollowWeekdayHolidayAndEntry) {
-    // 1 January 2003 is a Wednesday holiday: the red font form, not the holiday class.
-    MonthPageInput jan2003 = month(u"2003"_s, u"01"_s);
-    QStringList row = cells(weekRows(pageLines(jan2003))[0]);
-    EXPECT_EQ(row[3], u"<td id=\"i1\"><font color=FF0000>1</font></td>"_s);
-    EXPECT_EQ(row[4], u"<td id=\"i2\">2</td>"_s);
-    add(jan2003, u"2003年01月01日"_s, u"元日"_s);
-    row = cells(weekRows(pageLines(jan2003))[0]);
-    EXPECT_EQ(row[3], u"<td id=\"i1\"><font color=FF0000><a href=\"#name1\">1</a></font></td>"_s);
-
-    // 1 January 2005 is a Saturday holiday; 1 March 2005 an ordinary Tuesday.
-    EXPECT_EQ(cells(weekRows(pageLines(month(u"2005"_s, u"01"_s)))[0])[6], u"<td id=\"i1\" class=\"suk\">1</td>"_s);
-    MonthPageInput mar2005 = month(u"2005"_s, u"03"_s);
-    add(mar2005, u"2005年03月01日"_s, u"x"_s);
-    EXPECT_EQ(cells(weekRows(pageLines(mar2005))[0])[2], u"<td id=\"i1\"><a href=\"#name1\">1</a></td>"_s);
-    // A Sunday first day with an entry keeps the unquoted class.
-    MonthPageInput jan2006 = month(u"2006"_s, u"01"_s);
-    add(jan2006, u"2006年01月01日"_s, u"x"_s);
-    EXPECT_EQ(cells(weekRows(pageLines(jan2006))[0])[0], u"<td id=\"i1\" class=sun><a href=\"#name1\">1</a></td>"_s);
-}
-
-TEST(MonthPageWriterTest, SundayHolidayMarksTheNextMondayAndAdvancesTheMondayCount) {
-    // 1 January 2006 is a Sunday: 2 January is the substitute holiday, and 9 January (second Monday,
-    // counting the substitute day) is 成人の日.
-    const QStringList rows = weekRows(pageLines(month(u"2006"_s, u"01"_s)));
-    EXPECT_EQ(cells(rows[0])[1], u"<td id=\"i2\" class=\"suk\">2</td>"_s);
-    EXPECT_EQ(cells(rows[1])[1], u"<td id=\"i9\" class=\"suk\">9</td>"_s);
-    EXPECT_EQ(cells(rows[2])[1], u"<td id=\"i16\">16</td>"_s);
-    // 3 May 2009 is a Sunday: 4 May (a holiday anyway) is the substitute, 6 May is ordinary.
-    const QStringList may = weekRows(pageLines(month(u"2009"_s, u"05"_s)));
-    EXPECT_EQ(cells(may[1])[0], u"<td id=\"i3\" class=\"sun\">3</td>"_s);
-    EXPECT_EQ(cells(may[1])[1], u"<td id=\"i4\" class=\"suk\">4</td>"_s);
-    EXPECT_EQ(cells(may[1])[3], u"<td id=\"i6\">6</td>"_s);
-    // A Saturday holiday takes the holiday class and no substitute follows.
-    const QStringList nov2007 = weekRows(pageLines(month(u"2007"_s, u"11"_s)));
-    EXPECT_EQ(cells(nov2007[0])[6], u"<td id=\"i3\" class=\"suk\">3</td>"_s);
-    EXPECT_EQ(cells(nov2007[1])[0], u"<td id=\"i4\" class=\"sun\">4</td>"_s);
-    EXPECT_EQ(cells(nov2007[1])[1], u"<td id=\"i5\">5</td>"_s);
-}
-
-TEST(MonthPageWriterTest, LawRulesChangeOnlyWhichDaysAreMarked) {
-    MonthPageInput in = month(u"2026"_s, u"05"_s);
-    in.holidays = HolidayRules::Law;
-    const QStringList rows = weekRows(pageLines(in));
-    // 3 May 2026 is a Sunday: under the law the substitute is 6 May (4 and 5 are holidays already).
-    EXPECT_EQ(cells(rows[1])[3], u"<td id=\"i6\" class=\"suk\">6</td>"_s);
-    in.holidays = HolidayRules::Classic;
-    EXPECT_EQ(cells(weekRows(pageLines(in))[1])[3], u"<td id=\"i6\">6</td>"_s);
-}
-
-TEST(MonthPageWriterTest, EntryTestIsUntrimmedButBlockTestTrimsSpaces) {
-    MonthPageInput in = month(u"2005"_s, u"11"_s);
+TEST(MonthPageWriterTest, CalendarLinksAnyTextButBlocksAndMediaLinesNeedTextNotEmptyAfterTrimming) {
+    MonthPageInput in = month(2005, 11);
     add(in, u"2005年11月04日"_s, u" "_s);
-    add(in, u"2005年11月05日"_s, QString(), QString(), QString());
-    const QString text = pageText(in);
-    EXPECT_TRUE(text.contains(u"<td id=\"i4\"><a href=\"#name4\">4</a></td>"_s));
-    EXPECT_FALSE(text.contains(u"<a name=name4>"_s));
-    EXPECT_TRUE(text.contains(u"<td id=\"i5\" class=\"sat\">5</td>"_s));
-    EXPECT_FALSE(text.contains(u"<a name=name5>"_s));
+    add(in, u"2005年11月05日"_s, QString());
+    add(in, u"2005年11月06日"_s, QString(), QString(), u";;"_s);
+    add(in, u"2005年11月07日"_s, u"t"_s, QString(), u"a.jpg;;"_s);
+    add(in, u"2005年11月08日"_s, u"u"_s, QString(), u";b.jpg; ;"_s);
+    for (int d = 4; d <= 8; ++d)
+        EXPECT_EQ(cellOf(in, d).contains(u"href=\"#name%1\""_s.arg(d)), d != 5) << d;
+    EXPECT_EQ(pageText(in).count(u"<a name=name"_s), 2); // the blocks of the 8th and 7th
+    EXPECT_EQ(mediaSections(in), (QStringList{imageLine(u"b.jpg"_s), imageLine(u"a.jpg"_s)}));
 }
 
 TEST(MonthPageWriterTest, BlocksAreNewestDayFirstAndBodiesCarryParagraphBreaks) {
-    MonthPageInput in = month(u"2005"_s, u"11"_s);
+    MonthPageInput in = month(2005, 11);
     add(in, u"2005年11月20日"_s, u"later"_s, u"a\r\nb\r\n"_s);
     add(in, u"2005年11月02日"_s, u"earlier"_s, QString());
     add(in, u"2005年11月20日"_s, u"same day, later row"_s, u"one line"_s);
     const QStringList lines = pageLines(in);
-    QStringList titles;
-    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
-        if (lines[i] == u"<!--ここから日記タイトルを記述-->"_s)
-            titles << lines[i + 1];
-    }
-    EXPECT_EQ(titles, (QStringList{u"same day, later row"_s, u"later"_s, u"earlier"_s}));
-    QStringList bodies;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (lines[i] == u"<!--ここから日記本文を記述-->"_s)
-            bodies << between(lines.mid(i), u"<!--ここから日記本文を記述-->", u"<!--ここまで日記本文を記述-->").join(u'|');
-    }
-    EXPECT_EQ(bodies, (QStringList{u"one line"_s, u"a</p><p>|b</p><p>|"_s, QString()}));
+    EXPECT_EQ(sections(lines, u"<!--ここから日記タイトルを記述-->", u"<!--ここまで日記タイトルを記述-->"),
+              (QStringList{u"same day, later row|"_s, u"later|"_s, u"earlier|"_s}));
+    EXPECT_EQ(sections(lines, u"<!--ここから日記本文を記述-->", u"<!--ここまで日記本文を記述-->"),
+              (QStringList{u"one line|"_s, u"a</p><p>|b</p><p>||"_s, u"|"_s}));
 }
 
-TEST(MonthPageWriterTest, RowsOfOtherMonthsOrMissingDaysAreNeitherLinkedNorWritten) {
-    MonthPageInput in = month(u"2005"_s, u"11"_s);
+TEST(MonthPageWriterTest, RowsOfOtherMonthsOrMissingDaysAreNeitherLinkedNorWrittenButTheirMediaNamesAreChecked) {
+    MonthPageInput in = month(2005, 11);
     add(in, u"2005年10月04日"_s, u"october"_s);
     add(in, u"2005年11月31日"_s, u"no such day"_s);
     add(in, u"2005年11月4日"_s, u"not two digits"_s);
     const QString text = pageText(in);
     EXPECT_FALSE(text.contains(u"href=\"#name"_s));
     EXPECT_FALSE(text.contains(u"<a name=name"_s));
-    // …but their media names still take part in the names check.
     in.entries.rows[1].media = u"a.jpg"_s;
     EXPECT_EQ(renderMonthPage(in).outcome.msg, Msg::MediaNamesUnterminated);
 }
 
 TEST(MonthPageWriterTest, MediaLinesFollowTheNamesAndSettings) {
-    MonthPageInput in = month(u"2005"_s, u"11"_s);
+    MonthPageInput in = month(2005, 11);
     in.remoteDir = u"www/"_s;
     add(in, u"2005年11月04日"_s, u"t"_s, QString(), u"A.MP4;clip.mp4;"_s);
-    QStringList media = between(pageLines(in), u"<!--ここから画像イメージ-->", u"<!--ここまで画像イメージ-->");
-    ASSERT_EQ(media.size(), 2);
-    EXPECT_EQ(media[0], u"<a href=\"image/A.MP4\" target=\"_blank\"><img class=\"limg\" src=\"image/A.MP4\" "
-                        u"width=\"320px\" height=\"240px\"></a>"_s);
+    QStringList media = mediaSections(in).first().split(u'|');
+    ASSERT_EQ(media.size(), 3);
+    EXPECT_EQ(media[0] + u'|', imageLine(u"A.MP4"_s));
     EXPECT_TRUE(media[1].startsWith(u"<object "_s));
     EXPECT_TRUE(media[1].contains(u"value=\"http://example.com/www/image/clip.mp4\""_s));
-    EXPECT_FALSE(media[1].contains(u"www//"_s));
     EXPECT_EQ(media[1].indexOf(u".mp4"_s), media[1].indexOf(u"clip.mp4"_s) + 4)
         << "the reader takes a video line's first .mp4 as the video's";
 
     in.originalSize = true;
     in.imageWidth.clear();
-    media = between(pageLines(in), u"<!--ここから画像イメージ-->", u"<!--ここまで画像イメージ-->");
-    EXPECT_EQ(media[0], u"<a href=\"image/A.MP4\" target=\"_blank\"><img class=\"limg\" src=\"image/A.MP4\"></a>"_s);
-}
-
-TEST(MonthPageWriterTest, EmptyMediaNamesNeverHideTheOthers) {
-    MonthPageInput in = month(u"2005"_s, u"11"_s);
-    add(in, u"2005年11月04日"_s, u"t"_s, QString(), u"a.jpg;;"_s);
-    add(in, u"2005年11月05日"_s, u"u"_s, QString(), u";b.jpg; ;"_s);
-    add(in, u"2005年11月06日"_s, QString(), QString(), u";;"_s);
-    const QStringList lines = pageLines(in);
-    QStringList media;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (lines[i] == u"<!--ここから画像イメージ-->"_s)
-            media << between(lines.mid(i), u"<!--ここから画像イメージ-->", u"<!--ここまで画像イメージ-->").join(u'|');
-    }
-    ASSERT_EQ(media.size(), 2) << "the entry holding only empty names has no block";
-    EXPECT_TRUE(media[0].contains(u"src=\"image/b.jpg\""_s));
-    EXPECT_FALSE(media[0].contains(u'|'));
-    EXPECT_TRUE(media[1].contains(u"src=\"image/a.jpg\""_s));
-    // …yet it is linked: the calendar's test is untrimmed.
-    EXPECT_TRUE(pageText(in).contains(u"<a href=\"#name6\">6</a>"_s));
+    EXPECT_TRUE(mediaSections(in).first().startsWith(imageLine(u"A.MP4"_s, {})));
 }
 
 TEST(MonthPageWriterTest, LinkPathsAreCompletedAndReturned) {
-    MonthPageInput in = month(u"2005"_s, u"11"_s);
+    MonthPageInput in = month(2005, 11);
     in.links[0] = {u"a"_s, u"200511"_s};
     in.links[1] = {u"b"_s, u"old.htm"_s};
     in.links[2] = {u"c"_s, QString()};
     in.links[3] = {QString(), u"skipped"_s};
     in.links[11] = {u"l"_s, u"x.html#top"_s};
+    EXPECT_EQ(sections(pageLines(in), u"<!--ここからリンク-->", u"<!--ここまでリンク-->"),
+              QStringList{u"<li><a href=\"200511.html\">a</a></li>|<li><a href=\"old.htm\">b</a></li>|"
+                          u"<li><a href=\".html\">c</a></li>|<li><a href=\"x.html#top\">l</a></li>|"_s});
     const RenderResult r = renderMonthPage(in);
-    EXPECT_EQ(between(pageLines(in), u"<!--ここからリンク-->", u"<!--ここまでリンク-->"),
-              (QStringList{u"<li><a href=\"200511.html\">a</a></li>"_s, u"<li><a href=\"old.htm\">b</a></li>"_s,
-                           u"<li><a href=\".html\">c</a></li>"_s, u"<li><a href=\"x.html#top\">l</a></li>"_s}));
     EXPECT_EQ(r.page.links[0].path, u"200511.html"_s);
     EXPECT_EQ(r.page.links[2].path, u".html"_s);
     EXPECT_EQ(r.page.links[3].path, u"skipped"_s);
 }
 
 TEST(MonthPageWriterTest, TextOutsideCodePage932IsWrittenAsReferences) {
-    MonthPageInput in = month(u"2005"_s, u"11"_s);
+    MonthPageInput in = month(2005, 11);
     in.siteTitle = u"旅😀〜"_s;
     add(in, u"2005年11月04日"_s, u"&#65;"_s, u"𠮷野家"_s);
     const QByteArray bytes = renderMonthPage(in).page.bytes;
@@ -291,12 +256,13 @@ TEST(MonthPageWriterTest, TextOutsideCodePage932IsWrittenAsReferences) {
     EXPECT_FALSE(bytes.contains('?'));
 }
 
-TEST(MonthPageWriterTest, YearOrMonthThatNamesNoMonthIsAnError) {
-    EXPECT_EQ(renderMonthPage(month(u"abcd"_s, u"11"_s)).outcome.msg, Msg::ErrorOccurred);
-    EXPECT_EQ(renderMonthPage(month(u"2005"_s, u"13"_s)).outcome.msg, Msg::ErrorOccurred);
-    // The years a month command can reach beyond the accepted range still write.
-    EXPECT_TRUE(renderMonthPage(month(u"1899"_s, u"12"_s)).outcome.ok());
-    EXPECT_TRUE(renderMonthPage(month(u"3000"_s, u"01"_s)).outcome.ok());
+TEST(MonthPageWriterTest, YearOrMonthThatNamesNoMonthIsAnErrorButTheYearsMonthCommandsReachStillWrite) {
+    MonthPageInput abcd = month(2005, 11);
+    abcd.year = u"abcd"_s;
+    EXPECT_EQ(renderMonthPage(abcd).outcome.msg, Msg::ErrorOccurred);
+    EXPECT_EQ(renderMonthPage(month(2005, 13)).outcome.msg, Msg::ErrorOccurred);
+    EXPECT_TRUE(renderMonthPage(month(1899, 12)).outcome.ok());
+    EXPECT_TRUE(renderMonthPage(month(3000, 1)).outcome.ok());
 }
 
 class MakeMonthHtmlTest : public ::testing::Test {
@@ -304,20 +270,20 @@ protected:
     void SetUp() override { ASSERT_TRUE(QDir(home.path()).mkpath(u"diary"_s)); }
     QString page() const { return paths::monthPage(home.path(), u"diary"_s, u"2005", u"11"); }
     QTemporaryDir home;
+    MonthPageInput in = month(2005, 11);
 };
 
-TEST_F(MakeMonthHtmlTest, WritesThePageAndReturnsTheCompletedLinks) {
-    MonthPageInput in = month(u"2005"_s, u"11"_s);
+TEST_F(MakeMonthHtmlTest, WritesThePageAndReturnsTheCompletedLinks_AMissingDiaryFolderFailsTheWrite) {
     in.links[0] = {u"a"_s, u"200510"_s};
     LinkPairs links;
     ASSERT_TRUE(MakeMonthHtml(home.path(), u"diary"_s, in, &links).ok());
     EXPECT_EQ(textfile::readFile(page()), renderMonthPage(in).page.bytes);
     EXPECT_EQ(links[0].path, u"200510.html"_s);
+    EXPECT_EQ(MakeMonthHtml(home.path(), u"nowhere"_s, in).msg, Msg::WriteFailed);
 }
 
-TEST_F(MakeMonthHtmlTest, UnterminatedMediaNamesLeaveTheOldPageUntouched) {
+TEST_F(MakeMonthHtmlTest, UnterminatedMediaNamesLeaveTheOldPageAndTheLinksUntouched) {
     ASSERT_TRUE(textfile::writeFileAtomically(page(), "old page").ok());
-    MonthPageInput in = month(u"2005"_s, u"11"_s);
     add(in, u"2005年11月04日"_s, u"t"_s, QString(), u"a.jpg;b.jpg"_s);
     LinkPairs links;
     links[0].path = u"untouched"_s;
@@ -328,7 +294,6 @@ TEST_F(MakeMonthHtmlTest, UnterminatedMediaNamesLeaveTheOldPageUntouched) {
 
 TEST_F(MakeMonthHtmlTest, FailedWriteKeepsThePreviousPageWhole) {
     ASSERT_TRUE(textfile::writeFileAtomically(page(), "old page").ok());
-    MonthPageInput in = month(u"2005"_s, u"11"_s);
     for (int d = 1; d <= 30; ++d)
         add(in, QString::asprintf("2005年11月%02d日", d), u"title"_s, QString(2000, u'本'));
     rlimit old{};
@@ -342,8 +307,4 @@ TEST_F(MakeMonthHtmlTest, FailedWriteKeepsThePreviousPageWhole) {
     signal(SIGXFSZ, handler);
     EXPECT_EQ(o.msg, Msg::WriteFailed);
     EXPECT_EQ(textfile::readFile(page()), QByteArray("old page"));
-}
-
-TEST_F(MakeMonthHtmlTest, MissingDiaryFolderIsReported) {
-    EXPECT_EQ(MakeMonthHtml(home.path(), u"nowhere"_s, month(u"2005"_s, u"11"_s)).msg, Msg::WriteFailed);
 }
