@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Opens generated month pages in headless Chromium with the templates beside them.
 
-  browser_check.py --generator <sample_month_page> --templates <folder with calender.css/.js>
+  browser_check.py --cli <tsuzuri-cli> --sample <tests/data/sample> --templates <folder with the templates>
+  browser_check.py --cli <tsuzuri-cli> --sample <tests/data/sample> --write-sample HOME YEAR MONTH
 
 Checks that datemark() marks today's day cell on the current month's page (adding its class, keeping
 the cell's own), marks nothing on other months or when the title cell and file name name no month,
@@ -12,6 +13,7 @@ its console cannot make the check pass. Exits 77 (skipped) when Chromium is not 
 
 import argparse
 import datetime
+import json
 import os
 import re
 import shutil
@@ -54,6 +56,28 @@ def cells(html):
     return result
 
 
+def write_sample(cli, sample, home, folder, year, month):
+    """The sample month (tests/data/sample) as the program writes it: <home>/<folder>/<YYYYMM>.html."""
+    fill = {"{YEAR}": "%04d" % year, "{MONTH}": "%02d" % month}
+    for back in (1, 2, 3):
+        y, m = divmod(year * 12 + month - 1 - back, 12)
+        fill["{BACK%d}" % back] = "%04d%02d" % (y, m + 1)
+        fill["{BACK%d_TITLE}" % back] = "%04d年%02d月" % (y, m + 1)
+    with open(os.path.join(sample, "month.json"), encoding="utf-8") as f:
+        text = f.read()
+    for key, value in fill.items():
+        text = text.replace(key, value)
+    json.loads(text)  # the filled sample must still be JSON
+    os.makedirs(os.path.join(home, folder, "image"), exist_ok=True)
+    shutil.copy(os.path.join(sample, "photo.svg"), os.path.join(home, folder, "image"))
+    month_json = os.path.join(home, "month.json")
+    with open(month_json, "w", encoding="utf-8") as f:
+        f.write(text)
+    subprocess.run([cli, "import", "--home", home, "--folder", folder, month_json], check=True, timeout=30,
+                   stdout=subprocess.DEVNULL)
+    return os.path.join(home, folder, "%04d%02d.html" % (year, month))
+
+
 class Browser:
     def __init__(self, binary, scratch):
         self.binary = binary
@@ -84,10 +108,16 @@ class Browser:
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--generator", required=True)
-    parser.add_argument("--templates", required=True)
+    parser.add_argument("--cli", required=True)
+    parser.add_argument("--sample", required=True)
+    parser.add_argument("--templates")
     parser.add_argument("--chromium")
+    parser.add_argument("--write-sample", nargs=3, metavar=("HOME", "YEAR", "MONTH"))
     opts = parser.parse_args()
+    if opts.write_sample:
+        home, year, month = opts.write_sample
+        print(write_sample(opts.cli, opts.sample, home, "diary", int(year), int(month)))
+        return 0
 
     chromium = find_chromium(opts.chromium)
     if not chromium:
@@ -106,10 +136,10 @@ def main():
             return path
 
         def generate(year, month, name):
-            subprocess.run([opts.generator, scratch, name, str(year), str(month)], check=True, timeout=30)
+            page = write_sample(opts.cli, opts.sample, scratch, name, year, month)
             for template in ("calender.css", "calender.js"):
                 shutil.copy(os.path.join(opts.templates, template), os.path.join(scratch, name))
-            return os.path.join(scratch, name, "%04d%02d.html" % (year, month))
+            return page
 
         def check(label, page, today_marked, expect_console=False):
             # A day that ends while Chromium runs would move "today"; such a run is repeated once.
@@ -140,8 +170,8 @@ def main():
         today = datetime.date.today()
         other_month = today.month - 1 if today.month > 1 else 2
         current = generate(today.year, today.month, "current")
-        generate(today.year - 1, today.month, "last-year")
-        generate(today.year, other_month, "other-month")
+        last_year = generate(today.year - 1, today.month, "last-year")
+        other = generate(today.year, other_month, "other-month")
         with open(current, "rb") as f:
             page = f.read()
 
@@ -150,10 +180,8 @@ def main():
             failures.append("the generated page has no cltbltop cell to remove")
 
         check("current month", current, lambda d: (d.year, d.month) == (today.year, today.month))
-        check("same month last year", os.path.join(scratch, "last-year", "%04d%02d.html" % (today.year - 1, today.month)),
-              lambda d: False)
-        check("other month, same year", os.path.join(scratch, "other-month", "%04d%02d.html" % (today.year, other_month)),
-              lambda d: False)
+        check("same month last year", last_year, lambda d: False)
+        check("other month, same year", other, lambda d: False)
 
         # No title cell: the file name still names the month ...
         path = os.path.join(folder("no-title"), os.path.basename(current))
