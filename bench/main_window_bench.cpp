@@ -11,6 +11,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "sample_month.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -47,17 +49,7 @@ struct ProgramFolder {
         if (fdir.open(QIODevice::WriteOnly))
             fdir.write("diary\r\n");
         for (const auto& [year, month] : fullMonths) {
-            MonthPageInput in;
-            in.year = QString::number(year);
-            in.month = QString::asprintf("%02d", month);
-            in.siteTitle = u"綴の日記"_s;
-            for (int d = 1; d <= 31; ++d) {
-                in.entries.rows[d] = {u"%1日の日記"_s.arg(d), u"一行目の本文です。\r\n二行目の本文です。\r\n三行目。"_s,
-                                      dateLine(in.year, in.month, QString::asprintf("%02d", d)), u"photo.jpg;"_s};
-            }
-            in.entries.count = 31;
-            in.imageWidth = in.imageHeight = u"240"_s;
-            MakeMonthHtml(dir.path(), u"diary"_s, in);
+            MakeMonthHtml(dir.path(), u"diary"_s, sampleMonth(year, month, 31));
         }
     }
 };

@@ -1,6 +1,8 @@
 #include "site/month_page_writer.h"
 #include "store/month_page_reader.h"
 
+#include "sample_month.h"
+
 #include <QDir>
 #include <QTemporaryDir>
 
@@ -12,31 +14,6 @@ using namespace Qt::StringLiterals;
 using namespace tsuzuri;
 
 namespace {
-
-// A month page of `entries` entries on days 1.., each with a three-line Japanese body, two images and
-// a video. extra is put into every title (say, a character code page 932 lacks).
-MonthPageInput month(int year, int month, int entries, const QString& extra = {}) {
-    MonthPageInput in;
-    in.year = QString::number(year);
-    in.month = QString::asprintf("%02d", month);
-    in.siteTitle = u"毎日の記録"_s;
-    for (int k = 0; k < 12; ++k)
-        in.links[k] = {QString::number(k + 1) + u"月の日記"_s, in.year + QString::asprintf("%02d", k + 1)};
-    for (int d = 1; d <= entries; ++d) {
-        in.entries.rows[d] = DiaryEntry{u"今日の出来事 その"_s + QString::number(d) + extra,
-                                        u"朝は晴れていた。\r\n昼から雨が降り、傘を買った。\r\n夜は友人と食事をした。"_s,
-                                        in.year + u'年' + in.month + u'月' + QString::asprintf("%02d", d) + u'日',
-                                        u"photo%1a.jpg;photo%1b.jpg;movie%1.mp4;"_s.arg(d)};
-    }
-    in.entries.count = entries;
-    in.imageWidth = u"320"_s;
-    in.imageHeight = u"240"_s;
-    in.videoWidth = u"320"_s;
-    in.videoHeight = u"256"_s;
-    in.ftpHost = u"example.jp"_s;
-    in.remoteDir = u"www/diary"_s;
-    return in;
-}
 
 void readPage(benchmark::State& state, const QByteArray& page) {
     for (auto _ : state) {
@@ -50,20 +27,20 @@ void readPage(benchmark::State& state, const QByteArray& page) {
 }
 
 void BM_ReadFullMonthPage(benchmark::State& state) {
-    readPage(state, renderMonthPage(month(2005, 12, 31)).page.bytes);
+    readPage(state, renderMonthPage(sampleMonth(2005, 12, 31)).page.bytes);
 }
 BENCHMARK(BM_ReadFullMonthPage)->Unit(benchmark::kMicrosecond);
 
 // Every title holds an emoji, so the page holds 31 references to turn back.
 void BM_ReadFullMonthPageWithReferences(benchmark::State& state) {
-    readPage(state, renderMonthPage(month(2005, 12, 31, u" 😀"_s)).page.bytes);
+    readPage(state, renderMonthPage(sampleMonth(2005, 12, 31, u" 😀"_s)).page.bytes);
 }
 BENCHMARK(BM_ReadFullMonthPageWithReferences)->Unit(benchmark::kMicrosecond);
 
 void BM_ReadFullMonthPageFromDisk(benchmark::State& state) {
     QTemporaryDir home;
     QDir(home.path()).mkpath(u"diary"_s);
-    if (!MakeMonthHtml(home.path(), u"diary"_s, month(2005, 12, 31)).ok())
+    if (!MakeMonthHtml(home.path(), u"diary"_s, sampleMonth(2005, 12, 31)).ok())
         state.SkipWithError("write failed");
     for (auto _ : state) {
         MonthPageRead r = readMonthPageFile(home.path(), u"diary"_s, u"2005"_s, u"12"_s);
@@ -79,7 +56,7 @@ struct Century {
     Century() {
         for (int y = 1901; y <= 2000; ++y) {
             for (int m = 1; m <= 12; ++m) {
-                MonthPageInput in = month(y, m, 20);
+                MonthPageInput in = sampleMonth(y, m, 20);
                 pages.push_back(renderMonthPage(in).page.bytes);
                 in.entries.clear();
                 settings.push_back(std::move(in));

@@ -5,12 +5,11 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include "file_size_limit.h"
 #include "qt_printers.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
 
 using namespace Qt::StringLiterals;
 using namespace tsuzuri;
@@ -296,15 +295,11 @@ TEST_F(MakeMonthHtmlTest, FailedWriteKeepsThePreviousPageWhole) {
     ASSERT_TRUE(textfile::writeFileAtomically(page(), "old page").ok());
     for (int d = 1; d <= 30; ++d)
         add(in, QString::asprintf("2005年11月%02d日", d), u"title"_s, QString(2000, u'本'));
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    const auto handler = signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 4096;
-    setrlimit(RLIMIT_FSIZE, &small);
-    const Outcome o = MakeMonthHtml(home.path(), u"diary"_s, in);
-    setrlimit(RLIMIT_FSIZE, &old);
-    signal(SIGXFSZ, handler);
+    Outcome o;
+    {
+        FileSizeLimit limit(4096);
+        o = MakeMonthHtml(home.path(), u"diary"_s, in);
+    }
     EXPECT_EQ(o.msg, Msg::WriteFailed);
     EXPECT_EQ(textfile::readFile(page()), QByteArray("old page"));
 }

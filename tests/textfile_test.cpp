@@ -4,12 +4,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "file_size_limit.h"
 #include "qt_printers.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
 
 using namespace Qt::StringLiterals;
 using namespace tsuzuri;
@@ -92,16 +91,11 @@ TEST(AtomicWrite, FailedWriteLeavesThePreviousFileExactlyAsItWas) {
     QTemporaryDir dir;
     const QString path = dir.filePath(u"p.html"_s);
     ASSERT_TRUE(textfile::writeFileAtomically(path, "previous").ok());
-    // A file size limit makes the write fail half way, even for root (as a full disk would).
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 16;
-    setrlimit(RLIMIT_FSIZE, &small);
-    const Outcome o = textfile::writeFileAtomically(path, QByteArray(4096, 'x'));
-    setrlimit(RLIMIT_FSIZE, &old);
-    signal(SIGXFSZ, oldHandler);
+    Outcome o;
+    {
+        FileSizeLimit limit(16);
+        o = textfile::writeFileAtomically(path, QByteArray(4096, 'x'));
+    }
     EXPECT_EQ(o.msg, Msg::WriteFailed);
     EXPECT_EQ(textfile::readFile(path), QByteArray("previous"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{u"p.html"_s});
