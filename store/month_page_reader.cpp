@@ -62,16 +62,6 @@ LinkLine linkLine(QStringView line) {
     return link;
 }
 
-// What decodeWithReferences does, with a quicker look for "&#" first: a page has an "&" in its
-// calendar anyway, but the two-character search over a whole page costs as much as reading it.
-bool mayHoldReference(QStringView text) {
-    for (qsizetype i = text.indexOf(u'&'); i >= 0; i = text.indexOf(u'&', i + 1)) {
-        if (i + 1 < text.size() && text[i + 1] == u'#')
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 MonthPageRead parseMonthPage(QByteArrayView bytes, const QString& pageName) {
@@ -79,9 +69,7 @@ MonthPageRead parseMonthPage(QByteArrayView bytes, const QString& pageName) {
     MonthPage& page = result.page;
     EntryTable& table = page.entries;
 
-    QString text = textfile::decode(bytes);
-    if (mayHoldReference(text))
-        text = textfile::unescapeReferences(std::move(text));
+    const QString text = textfile::decodeWithReferences(bytes);
     const QList<QStringView> lines = textfile::splitLines(text);
 
     Section section = Section::Outside;

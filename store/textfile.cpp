@@ -104,7 +104,12 @@ bool canEncode(QStringView text) { return encodeStrict(text).has_value(); }
 QString decode(QByteArrayView bytes) { return rawDecode(bytes); }
 
 QString unescapeReferences(QString text) {
-    if (!text.contains(u"&#"))
+    // A quick look first: every page has "&" in its calendar, and a two-character search over a whole
+    // page costs as much as reading it.
+    bool mayHold = false;
+    for (qsizetype i = text.indexOf(u'&'); i >= 0 && !mayHold; i = text.indexOf(u'&', i + 1))
+        mayHold = i + 1 < text.size() && text[i + 1] == u'#';
+    if (!mayHold)
         return text;
     QString out;
     out.reserve(text.size());
