@@ -1,5 +1,6 @@
 #include "ui/frm_main.h"
 
+#include "diary/messages.h"
 #include "ui/day_cell.h"
 #include "ui/qt_services.h"
 

@@ -1,6 +1,7 @@
 #include "ui/frm_main.h"
 
 #include "calendar/month.h"
+#include "diary/messages.h"
 #include "site/month_page_writer.h"
 #include "site/snippets.h"
 #include "ui/plain_text.h"

@@ -1,5 +1,5 @@
 #include "site/month_page_writer.h"
-#include "store/month_page_reader.h"
+#include "site/month_page_reader.h"
 
 #include "sample_month.h"
 

@@ -1,7 +1,8 @@
 #include "cli/cli.h"
 
+#include "diary/messages.h"
+#include "site/month_page_reader.h"
 #include "site/snippets.h"
-#include "store/month_page_reader.h"
 #include "store/paths.h"
 
 #include <QFileInfo>

@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 
 #include "calendar/month.h"
+#include "diary/messages.h"
 #include "settings/settings_files.h"
 #include "site/month_page_writer.h"
 #include "store/paths.h"

@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 
+#include "diary/messages.h"
 #include "settings/settings_files.h"
 #include "store/outcome.h"
 #include "upload/curl_ftp_client.h"

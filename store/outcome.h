@@ -5,7 +5,8 @@
 
 namespace tsuzuri {
 
-// Every text the program shows lives in one table (messages.cpp); core code only names them.
+// Every text the program shows lives in one table (diary/messages.cpp), beside the session that shows
+// them; core code only names them.
 enum class Msg {
     None,
     // Coded messages of the calendar and the diary ("e1" .. "e7").
@@ -44,10 +45,10 @@ enum class Msg {
     UploadRefusedName,      // %1 = name
     UploadEntryMissing,     // %1 = the list entry
     UploadCancelled,
-    UploadFileUnreadable,   // %1 = local file (a reason)
-    UploadNameNotEncodable, // %1 = remote path (a reason)
-    UploadBadHost,          // %1 = host text (a reason)
-    UploadBadLogin,         // (a reason)
+    UploadFileUnreadable,   // %1 = local file
+    UploadNameNotEncodable, // %1 = remote path
+    UploadBadHost,          // %1 = host text
+    UploadBadLogin,
     ImageCleanupFailed,     // %1 = the files kept, one per line
     UploadRunningOnClose,   // the window is closing while an upload runs
     MediaNameUnusable,      // %1 = the files left out, one per line
@@ -64,12 +65,5 @@ struct Outcome {
     static Outcome success() { return {}; }
     static Outcome failure(Msg m, QStringList a = {}) { return {m, std::move(a)}; }
 };
-
-// The exact text of a message, arguments filled in.
-QString messageText(Msg msg, const QStringList& args = {});
-inline QString messageText(const Outcome& o) { return messageText(o.msg, o.args); }
-
-// The coded message table ("e1" .. "e7"); an unknown code gives the empty text.
-QString codedMessageText(const QString& code);
 
 } // namespace tsuzuri

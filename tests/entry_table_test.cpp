@@ -1,6 +1,7 @@
 #include "store/entry_table.h"
 #include "store/outcome.h"
 
+#include "diary/messages.h"
 #include "qt_printers.h"
 
 #include <gtest/gtest.h>

@@ -31,7 +31,7 @@ public:
     bool login(const QString& host, const QString& user, const QString& password) override {
         login_ = QStringList{host, user, password};
         if (refuseLogin)
-            m_reason = *refuseLogin;
+            m_reason = Outcome::failure(Msg::ErrorWithReason, {*refuseLogin});
         return !refuseLogin;
     }
 
@@ -47,16 +47,16 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         const bool failed = m_cancelled || commands.last() == failOn;
         if (failed)
-            m_reason = m_cancelled ? QStringLiteral("cancelled") : failReason;
+            m_reason = Outcome::failure(Msg::ErrorWithReason, {m_cancelled ? QStringLiteral("cancelled") : failReason});
         return !failed;
     }
 
     void abandon() override { ++abandoned; }
-    QString reason() const override { return m_reason; }
+    Outcome failure() const override { return m_reason; }
     void cancel() override { m_cancelled = true; }
 
 private:
-    QString m_reason;
+    Outcome m_reason;
     std::atomic<bool> m_cancelled{false};
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "diary/messages.h"
 #include "ui/services.h"
 
 #include <QDialog>

@@ -1,5 +1,6 @@
 // The upload against a real FTP server (pyftpdlib) on a free loopback port.
 
+#include "diary/messages.h"
 #include "cli/cli.h"
 #include "settings/settings_files.h"
 #include "upload/curl_ftp_client.h"
@@ -151,7 +152,7 @@ TEST_F(FtpUploadTest, JapaneseNames_GoInCodePage932_ToAServerWithoutUtf8_NamesIt
     EXPECT_EQ(remoteTree(), (QStringList{u"日記/"_s, u"日記/写真/"_s, u"日記/写真/①～.jpg"_s}));
 
     r = run(request(u"日記"_s, {u"[フォルダ]絵"_s}));
-    EXPECT_EQ(r.outcome.msg, Msg::ErrorWithReason);
+    EXPECT_EQ(r.outcome.msg, Msg::UploadNameNotEncodable);
     EXPECT_TRUE(r.outcome.args.value(0).contains(u"\U0001F600"_s)) << messageText(r.outcome).toStdString();
     EXPECT_FALSE(remoteTree().join(u' ').contains(u'?'));
 }
@@ -244,10 +245,10 @@ TEST(CurlFtpSessionTest, HostTextThatIsNoHostOrPort_AndLineBreaksInTheLogin_Refu
                                 u"example.jp\r\nUSER x"_s, u"[::1"_s}) {
         CurlFtpSession s;
         EXPECT_FALSE(s.login(host, u"u"_s, u"p"_s)) << host.toStdString();
-        EXPECT_EQ(s.reason(), messageText(Msg::UploadBadHost, {host})) << host.toStdString();
+        EXPECT_EQ(s.failure().msg, Msg::UploadBadHost) << host.toStdString();
     }
     CurlFtpSession s;
     EXPECT_FALSE(s.login(u"example.jp"_s, u"u\r\nDELE x"_s, u"p"_s));
-    EXPECT_EQ(s.reason(), messageText(Msg::UploadBadLogin));
+    EXPECT_EQ(s.failure().msg, Msg::UploadBadLogin);
     EXPECT_FALSE(s.login(u"example.jp"_s, u"u"_s, u"p\nx"_s));
 }

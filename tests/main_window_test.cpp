@@ -1,6 +1,7 @@
 #include "fake_services.h"
 #include "qt_printers.h"
 
+#include "diary/messages.h"
 #include "site/month_page_writer.h"
 #include "site/snippets.h"
 #include "store/textfile.h"

@@ -2,6 +2,7 @@
 #include "fake_services.h"
 #include "qt_printers.h"
 
+#include "diary/messages.h"
 #include "media/media_files.h"
 #include "ui/frm_main.h"
 #include "ui/frm_ver.h"

@@ -3,7 +3,7 @@
 // what it returns must stay within the entry table and be writable again.
 
 #include "site/month_page_writer.h"
-#include "store/month_page_reader.h"
+#include "site/month_page_reader.h"
 #include "store/textfile.h"
 
 #include "page_printers.h"

@@ -1,7 +1,9 @@
 #include "site/month_page_writer.h"
 #include "site/page_format.h"
-#include "store/month_page_reader.h"
+#include "site/month_page_reader.h"
 #include "store/textfile.h"
+
+#include "diary/messages.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -15,9 +15,10 @@
 // "</a>" or a path "\">" in a link, a media name with "/" or a double quote or with ".mp4" anywhere
 // but at its end, a typed reference to a character code page 932 lacks ("&#128512;").
 
+#include "diary/messages.h"
 #include "calendar/month.h"
 #include "site/month_page_writer.h"
-#include "store/month_page_reader.h"
+#include "site/month_page_reader.h"
 
 #include <QSet>
 

@@ -2,6 +2,8 @@
 #include "store/paths.h"
 #include "store/textfile.h"
 
+#include "diary/messages.h"
+
 #include <QDir>
 #include <QTemporaryDir>
 

@@ -3,7 +3,7 @@
 // Readable GoogleTest failure output for the month page types (found by argument-dependent lookup).
 
 #include "store/entry_table.h"
-#include "store/month_page_reader.h"
+#include "site/month_page_reader.h"
 
 #include "qt_printers.h"
 

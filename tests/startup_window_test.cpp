@@ -1,4 +1,5 @@
 // Start-up, shut-down, settings and diary folder commands on a temporary program folder.
+#include "diary/messages.h"
 #include "fake_folder_chooser.h"
 #include "fake_services.h"
 #include "qt_printers.h"

@@ -1,5 +1,7 @@
 #include "store/textfile.h"
 
+#include "diary/messages.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>

@@ -3,6 +3,8 @@
 #include "upload/upload_plan.h"
 #include "upload/upload_runner.h"
 
+#include "diary/messages.h"
+
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>

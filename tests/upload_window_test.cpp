@@ -36,7 +36,7 @@ public:
     bool login(const QString& h, const QString& u, const QString& p) override { return fake_.login(h, u, p); }
     bool execute(const Command& c, const upload::SentBytes& sent) override { return fake_.execute(c, sent); }
     void abandon() override { fake_.abandon(); }
-    QString reason() const override { return fake_.reason(); }
+    Outcome failure() const override { return fake_.failure(); }
     void cancel() override { fake_.cancel(); }
 
 private:

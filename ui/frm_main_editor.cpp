@@ -1,7 +1,8 @@
 #include "ui/frm_main.h"
 
 #include "calendar/month.h"
-#include "store/month_page_reader.h"
+#include "diary/messages.h"
+#include "site/month_page_reader.h"
 #include "store/paths.h"
 #include "ui/day_cell.h"
 #include "ui/plain_text.h"

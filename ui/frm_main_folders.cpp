@@ -1,5 +1,6 @@
 #include "ui/frm_main.h"
 
+#include "diary/messages.h"
 #include "settings/diary_folder.h"
 #include "store/paths.h"
 

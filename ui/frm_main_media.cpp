@@ -1,5 +1,6 @@
 #include "ui/frm_main.h"
 
+#include "diary/messages.h"
 #include "media/media_files.h"
 
 #include <QDir>

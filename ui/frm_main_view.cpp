@@ -1,6 +1,7 @@
 #include "ui/frm_main.h"
 
-#include "media/launch_commands.h"
+#include "diary/messages.h"
+#include "launch/launch_commands.h"
 #include "ui/frm_ver.h"
 
 #include <QAction>

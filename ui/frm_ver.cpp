@@ -1,6 +1,7 @@
 #include "ui/frm_ver.h"
 
-#include "media/launch_commands.h"
+#include "diary/messages.h"
+#include "launch/launch_commands.h"
 #include "store/outcome.h"
 #include "ui/services.h"
 

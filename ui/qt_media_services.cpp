@@ -1,5 +1,6 @@
 #include "ui/qt_media_services.h"
 
+#include "diary/messages.h"
 #include "ui/qt_services.h"
 
 #include <QDesktopServices>

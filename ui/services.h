@@ -1,6 +1,6 @@
 #pragma once
 
-#include "media/launch_commands.h"
+#include "launch/launch_commands.h"
 #include "media/media_files.h"
 #include "store/outcome.h"
 #include "upload/ftp_session.h"

@@ -107,7 +107,7 @@ struct CurlFtpSession::Impl {
     QByteArray base; // "ftp://host:port/"
     bool utf8 = false;
     std::atomic<bool> cancelled{false};
-    QString reason;
+    Outcome failure;
     char errors[CURL_ERROR_SIZE] = {};
 
     // Per request.
@@ -245,13 +245,13 @@ struct CurlFtpSession::Impl {
         return {};
     }
 
-    bool fail(CURLcode rc) {
-        reason = failureText(rc);
-        return false;
-    }
+    bool fail(CURLcode rc) { return fail(failureText(rc)); }
 
-    bool fail(const QString& why) {
-        reason = why;
+    // The server's or the library's own words.
+    bool fail(const QString& why) { return fail(Outcome::failure(Msg::ErrorWithReason, {why})); }
+
+    bool fail(Outcome why) {
+        failure = std::move(why);
         return false;
     }
 
@@ -296,7 +296,7 @@ CurlFtpSession::~CurlFtpSession() { d->close(); }
 
 bool CurlFtpSession::utf8() const { return d->utf8; }
 
-QString CurlFtpSession::reason() const { return d->reason; }
+Outcome CurlFtpSession::failure() const { return d->failure; }
 
 void CurlFtpSession::cancel() {
     d->cancelled = true;
@@ -309,10 +309,10 @@ bool CurlFtpSession::login(const QString& host, const QString& user, const QStri
     d->close();
     d->utf8 = false;
     if (hasControl(user) || hasControl(password))
-        return d->fail(messageText(Msg::UploadBadLogin));
+        return d->fail(Outcome::failure(Msg::UploadBadLogin));
     const std::optional<HostPort> hp = hasControl(host) ? std::nullopt : parseHost(host);
     if (!hp)
-        return d->fail(messageText(Msg::UploadBadHost, {host}));
+        return d->fail(Outcome::failure(Msg::UploadBadHost, {host}));
 
     // libcurl judges the host name (no "/", "@", spaces …) so nothing typed can reshape the address.
     CURLU* u = curl_url();
@@ -326,7 +326,7 @@ bool CurlFtpSession::login(const QString& host, const QString& user, const QStri
     curl_free(url);
     curl_url_cleanup(u);
     if (!hostOk)
-        return d->fail(messageText(Msg::UploadBadHost, {host}));
+        return d->fail(Outcome::failure(Msg::UploadBadHost, {host}));
     if (!d->base.endsWith('/'))
         d->base += '/';
 
@@ -374,7 +374,7 @@ bool CurlFtpSession::execute(const Command& command, const SentBytes& sent) {
         return d->fail(QString::fromUtf8(curl_easy_strerror(CURLE_FAILED_INIT)));
     const std::optional<QByteArray> wire = d->wireName(command.remotePath);
     if (!wire)
-        return d->fail(messageText(Msg::UploadNameNotEncodable, {command.remotePath}));
+        return d->fail(Outcome::failure(Msg::UploadNameNotEncodable, {command.remotePath}));
 
     if (command.kind == Command::Kind::MakeDir) {
         // Sent as an optional quote: a refused quote makes libcurl drop the control connection, and
@@ -394,7 +394,7 @@ bool CurlFtpSession::execute(const Command& command, const SentBytes& sent) {
 
     QFile file(command.localPath);
     if (!file.open(QIODevice::ReadOnly))
-        return d->fail(messageText(Msg::UploadFileUnreadable, {command.localPath}));
+        return d->fail(Outcome::failure(Msg::UploadFileUnreadable, {command.localPath}));
     d->file = &file;
     d->sent = &sent;
     const CURLcode rc = d->perform(d->urlOf(*wire), Impl::Request::Upload);
@@ -403,7 +403,7 @@ bool CurlFtpSession::execute(const Command& command, const SentBytes& sent) {
     if (rc == CURLE_OK)
         return true;
     if (d->readFailed)
-        return d->fail(messageText(Msg::UploadFileUnreadable, {command.localPath}));
+        return d->fail(Outcome::failure(Msg::UploadFileUnreadable, {command.localPath}));
     return d->fail(rc);
 }
 

@@ -18,7 +18,7 @@ public:
     bool login(const QString& host, const QString& user, const QString& password) override;
     bool execute(const Command& command, const SentBytes& sent) override;
     void abandon() override;
-    QString reason() const override;
+    Outcome failure() const override;
     void cancel() override;
 
     // Whether the server took UTF-8 names (known after login).

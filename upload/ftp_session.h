@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/outcome.h"
 #include "upload/upload_plan.h"
 
 #include <QString>
@@ -28,9 +29,10 @@ public:
     // Drops the connection without sending anything more; after a failure or a cancel. Harmless twice.
     virtual void abandon() = 0;
 
-    // Why the last login or command failed: the server's reply ("550 Permission denied."), or what went
-    // wrong on the way there (a refused connection, a file that cannot be read).
-    virtual QString reason() const = 0;
+    // Why the last login or command failed: ErrorWithReason with the server's reply ("550 Permission
+    // denied.") or the library's words (a refused connection), or a message of our own (a file that
+    // cannot be read, a host text that names no host).
+    virtual Outcome failure() const = 0;
 
     // Thread-safe and immediate: the login or command running now fails soon after.
     virtual void cancel() = 0;

@@ -50,8 +50,7 @@ UploadResult UploadRunner::run(const UploadRequest& request, const ProgressCallb
     };
     const auto stopped = [&] {
         m_session.abandon();
-        result.outcome = m_cancelled ? Outcome::failure(Msg::UploadCancelled)
-                                     : Outcome::failure(Msg::ErrorWithReason, {m_session.reason()});
+        result.outcome = m_cancelled ? Outcome::failure(Msg::UploadCancelled) : m_session.failure();
         return result;
     };
 

@@ -1,7 +1,7 @@
 // libFuzzer entry for the month page reader; the seeded loop in the test suite covers the same ground
 // on every build, this explores further when run by hand (see tests/CMakeLists.txt).
 
-#include "store/month_page_reader.h"
+#include "site/month_page_reader.h"
 
 #include <QByteArrayView>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "store/outcome.h"
+#include "diary/messages.h"
 
 using namespace Qt::StringLiterals;
 
@@ -72,11 +72,12 @@ QString rawText(Msg msg) {
     case Msg::UploadEntryMissing:
         return u"選択された【 %1 】が日記フォルダ内に見つかりません。\r\n再読込みしてから選択し直して下さい。"_s;
     case Msg::UploadCancelled: return u"アップロードを中止しました。"_s;
-    case Msg::UploadFileUnreadable: return u"ファイル【 %1 】を読み込めませんでした。"_s;
+    case Msg::UploadFileUnreadable: return u"エラーが発生しました。\r\nファイル【 %1 】を読み込めませんでした。"_s;
     case Msg::UploadNameNotEncodable:
-        return u"【 %1 】にはサーバーの文字コード(Shift_JIS)で送れない文字が含まれています。"_s;
-    case Msg::UploadBadHost: return u"接続先【 %1 】が正しくありません。ホスト名か「ホスト名:ポート番号」を入力して下さい。"_s;
-    case Msg::UploadBadLogin: return u"ユーザーIDかパスワードに改行が含まれています。"_s;
+        return u"エラーが発生しました。\r\n【 %1 】にはサーバーの文字コード(Shift_JIS)で送れない文字が含まれています。"_s;
+    case Msg::UploadBadHost:
+        return u"エラーが発生しました。\r\n接続先【 %1 】が正しくありません。ホスト名か「ホスト名:ポート番号」を入力して下さい。"_s;
+    case Msg::UploadBadLogin: return u"エラーが発生しました。\r\nユーザーIDかパスワードに改行が含まれています。"_s;
     case Msg::ImageCleanupFailed:
         return u"エラーが発生しました。\r\n[image]フォルダ内の次のファイルを削除できませんでした。\r\n%1"_s;
     case Msg::UploadRunningOnClose: return u"アップロード中です。\r\nアップロードを中止して終了しますか？"_s;

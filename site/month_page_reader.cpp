@@ -1,4 +1,4 @@
-#include "store/month_page_reader.h"
+#include "site/month_page_reader.h"
 
 #include "site/page_format.h"
 #include "store/paths.h"

@@ -1,4 +1,4 @@
-#include "media/launch_commands.h"
+#include "launch/launch_commands.h"
 
 #include "store/paths.h"
 
