@@ -1,5 +1,5 @@
 // The program: builds the real services and the main window, and runs the event loop.
-#include "ui/frm_main.h"
+#include "ui/main_window.h"
 #include "ui/qt_folder_chooser.h"
 #include "ui/qt_media_services.h"
 #include "ui/qt_services.h"
@@ -9,6 +9,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPixmap>
+#include <QTabWidget>
 #include <QTimer>
 #include <QTranslator>
 
@@ -44,25 +45,33 @@ int main(int argc, char** argv) {
     tsuzuri::QtDialogRunner dialogs;
     CurlFtpConnector ftp;
     tsuzuri::QtFolderChooser folders;
-    tsuzuri::frmMain window(QCoreApplication::applicationDirPath(), {&messages, &clock, &clipboard, &launcher, &files,
-                                                                     &copyProgress, &dialogs, &ftp, &folders});
+    tsuzuri::MainWindow window(
+        QCoreApplication::applicationDirPath(),
+        {{&messages, &clock, &clipboard, &launcher, &files, &copyProgress, &ftp, &folders}, &dialogs});
     messages.setParent(&window);
     files.setParent(&window);
     copyProgress.setParent(&window);
     folders.setParent(&window);
     // The window says when the program ends: after its shut-down, or when it could not start.
     bool ended = false;
-    QObject::connect(&window, &tsuzuri::frmMain::programEnded, &app, [&ended] {
+    QObject::connect(&window, &tsuzuri::MainWindow::programEnded, &app, [&ended] {
         ended = true;
         QCoreApplication::quit();
     });
-    window.start();
-    if (ended)
+    if (!window.start() || ended)
         return 1; // the start-up failed and said why; the event loop never ran
-    window.show();
 
-    // Tooling only (scripts/screenshot, the start-up benchmark): save the window as shown, or just
-    // report that it was shown, and end.
+    // Tooling only (scripts/screenshot, the start-up benchmark): show the window at a size ("min" or
+    // WxH) on a tab, save it as shown, or just report that it was shown, and end.
+    const QString size = qEnvironmentVariable("TSUZURI_SCREENSHOT_SIZE");
+    if (size == u"min"_s) {
+        window.resize(window.minimumSizeHint());
+    } else if (const QStringList wh = size.split(u'x'); wh.size() == 2) {
+        window.resize(wh[0].toInt(), wh[1].toInt());
+    }
+    if (auto* tabs = window.findChild<QTabWidget*>(); tabs && qEnvironmentVariableIsSet("TSUZURI_SCREENSHOT_TAB"))
+        tabs->setCurrentIndex(qEnvironmentVariableIntValue("TSUZURI_SCREENSHOT_TAB"));
+    window.show();
     const QString screenshot = qEnvironmentVariable("TSUZURI_SCREENSHOT");
     if (!screenshot.isEmpty() || qEnvironmentVariableIsSet("TSUZURI_QUIT_WHEN_SHOWN")) {
         QTimer::singleShot(0, &window, [&window, screenshot] {

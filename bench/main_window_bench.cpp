@@ -1,7 +1,8 @@
 // The main window: from nothing to a window on screen (in process and as a whole process), and one
 // month command on a full month.
+#include "diary/diary_session.h"
 #include "site/month_page_writer.h"
-#include "ui/frm_main.h"
+#include "ui/main_window.h"
 
 #include <QApplication>
 #include <QDir>
@@ -60,7 +61,7 @@ void BM_WindowConstructStartShow(benchmark::State& state) {
     FixedClock clock;
     NoClipboard clipboard;
     for (auto _ : state) {
-        frmMain window(home.dir.path(), {&messages, &clock, &clipboard});
+        MainWindow window(home.dir.path(), {{&messages, &clock, &clipboard}});
         window.start();
         window.show();
         QApplication::processEvents();
@@ -95,24 +96,25 @@ void BM_ProcessStartToWindowShown(benchmark::State& state) {
 }
 BENCHMARK(BM_ProcessStartToWindowShown)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
 
-// One month command between two full months (December 2005 and January 2006, 31 entries each): write
-// the month being left, read the next one, draw it.
+// One month command between two full months (December 2005 and January 2006, 31 entries each) in the
+// window: write the month being left, read the next one, draw it on the calendar and the tabs.
 void BM_MonthCommandOnFullMonth(benchmark::State& state) {
     ProgramFolder home({{2005, 12}, {2006, 1}});
     NoMessages messages;
     FixedClock clock;
     NoClipboard clipboard;
-    frmMain window(home.dir.path(), {&messages, &clock, &clipboard});
+    MainWindow window(home.dir.path(), {{&messages, &clock, &clipboard}});
     window.start();
-    window.txtCalMM->setText(u"12"_s);
-    window.btnShiteigetu_Click();
+    DiarySession& session = window.session();
+    session.setMonthText(u"12"_s);
+    session.showChosenMonth();
     for (auto _ : state) {
-        if (window.txtCalMM->text() == u"12"_s)
-            window.btnJigetu_Click();
+        if (session.shownMonth() == u"12"_s)
+            session.showNextMonth();
         else
-            window.btnZengetu_Click();
+            session.showPreviousMonth();
     }
-    if (messages.asked || window.entryTable().count != 31)
+    if (messages.asked || session.entries().count != 31)
         state.SkipWithError("the months were not read whole");
 }
 BENCHMARK(BM_MonthCommandOnFullMonth)->Unit(benchmark::kMicrosecond);

@@ -8,25 +8,39 @@ namespace {
 
 QString rawText(Msg msg) {
     switch (msg) {
-    case Msg::None: return {};
-    case Msg::E1: return u"日にちが指定されていません｡カレンダー上の日にちをクリックして下さい"_s;
-    case Msg::E2: return u"指定されたファイルが見つかりません"_s;
-    case Msg::E3: return u"タイトルか本文のどちらかは入力して下さい"_s;
-    case Msg::E4: return u"1～12(半角)の間で入力して下さい"_s;
-    case Msg::E5: return u"1900～2999(半角)の間で入力して下さい"_s;
-    case Msg::E6: return u"日記がありません"_s;
-    case Msg::E7: return u"HTMLデータがありません"_s;
-    case Msg::ErrorOccurred: return u"エラーが発生しました。"_s;
+    case Msg::None:
+        return {};
+    case Msg::E1:
+        return u"日にちが指定されていません｡カレンダー上の日にちをクリックして下さい"_s;
+    case Msg::E2:
+        return u"指定されたファイルが見つかりません"_s;
+    case Msg::E3:
+        return u"タイトルか本文のどちらかは入力して下さい"_s;
+    case Msg::E4:
+        return u"1～12(半角)の間で入力して下さい"_s;
+    case Msg::E5:
+        return u"1900～2999(半角)の間で入力して下さい"_s;
+    case Msg::E6:
+        return u"日記がありません"_s;
+    case Msg::E7:
+        return u"HTMLデータがありません"_s;
+    case Msg::ErrorOccurred:
+        return u"エラーが発生しました。"_s;
     case Msg::MediaNamesUnterminated:
         return u"画像ファイル名の後ろに「;」がありません。\r\n"
-               u"ドラッグ＆ドロップで画像ファイルを選択するか、各画像ファイル名の最後に半角の「;」を付加して下さい。\r\n"
+               u"ドラッグ＆ドロップで画像ファイルを選択するか、各画像ファイル名の最後に半角の「;"
+               u"」を付加して下さい。\r\n"
                u"複数画像の場合、最後の画像ファイル名の後にも「;」が必要です。"_s;
-    case Msg::YearNotNumeric: return u"半角数値で入力して下さい"_s;
-    case Msg::NoDaySelected: return u"日にちが選択されていません。"_s;
+    case Msg::YearNotNumeric:
+        return u"半角数値で入力して下さい"_s;
+    case Msg::NoDaySelected:
+        return u"日にちが選択されていません。"_s;
     case Msg::StartupFailed:
         return u"【fdir.ini】ファイルが存在しないか、日記のHTMLファイルが壊れています。\r\n説明書を参照して下さい。"_s;
-    case Msg::FolderMissingCreate: return u"指定されたフォルダは存在しません\r\n%1フォルダを作成しますか？"_s;
-    case Msg::FolderCreated: return u"%1フォルダを作成しました。"_s;
+    case Msg::FolderMissingCreate:
+        return u"指定されたフォルダは存在しません\r\n%1フォルダを作成しますか？"_s;
+    case Msg::FolderCreated:
+        return u"%1フォルダを作成しました。"_s;
     case Msg::FolderNameChanged:
         return u"フォルダ名が変更されました。\r\n日記フォルダを新規作成、または切り替えますか？"_s;
     case Msg::TemplatesNotCopied:
@@ -35,12 +49,14 @@ QString rawText(Msg msg) {
     // These two join their sentences with a lone CR, as they always have.
     case Msg::ImageFolderMissing:
         return u"エラーが発生しました。\r対象の日記フォルダ内に[image]フォルダが存在するか確認して下さい。"_s;
-    case Msg::SettingsLoadFailed: return u"エラーが発生しました。\r[diary]フォルダが存在するか確認して下さい。"_s;
+    case Msg::SettingsLoadFailed:
+        return u"エラーが発生しました。\r[diary]フォルダが存在するか確認して下さい。"_s;
     case Msg::ImageSizeNotSet:
         return u"画像サイズが設定されていません。\r\n「その他の設定」タブから画像サイズを設定して下さい。"_s;
     case Msg::UploadConfirm:
         return u"【 %1 】内の選択されたファイルを\r\n【 %2 】配下にアップロードします。\r\nよろしいですか？"_s;
-    case Msg::UploadDone: return u"アップロード完了"_s;
+    case Msg::UploadDone:
+        return u"アップロード完了"_s;
     case Msg::PageUnreadable:
         return u"日記のHTMLファイル【 %1 】を読み込めませんでした。\r\n"
                u"この月の日記は上書きされないよう、HTMLの作成を止めています。"_s;
@@ -48,7 +64,8 @@ QString rawText(Msg msg) {
         return u"日記のHTMLファイル【 %1 】には32件以上の日記があるため、すべては読み込めませんでした。\r\n"
                u"この月の日記は上書きされないよう、HTMLの作成を止めています。"_s;
     case Msg::PageIncomplete:
-        return u"日記のHTMLファイル【 %1 】は途中で切れているか日記の形式ではないため、すべては読み込めませんでした。\r\n"
+        return u"日記のHTMLファイル【 %1 "
+               u"】は途中で切れているか日記の形式ではないため、すべては読み込めませんでした。\r\n"
                u"この月の日記は上書きされないよう、HTMLの作成を止めています。"_s;
     case Msg::MonthNotWritable:
         return u"日記のHTMLファイル【 %1 】は正しく読み込めなかったため、HTMLを作成しませんでした。\r\n"
@@ -57,36 +74,49 @@ QString rawText(Msg msg) {
         return u"この月の日記はすでに31件あるため、%1の日記を保存できません。"_s;
     case Msg::WriteFailed:
         return u"エラーが発生しました。\r\nファイル【 %1 】に書き込めませんでした。前の内容はそのまま残っています。"_s;
-    case Msg::CannotEncode: return u"%1に保存できない文字が含まれています。\r\n保存しませんでした。"_s;
-    case Msg::LineBreakInSetting: return u"%1に改行は入力できません。\r\n保存しませんでした。"_s;
-    case Msg::FolderCreateFailed: return u"フォルダ【 %1 】を作成できませんでした。"_s;
+    case Msg::CannotEncode:
+        return u"%1に保存できない文字が含まれています。\r\n保存しませんでした。"_s;
+    case Msg::LineBreakInSetting:
+        return u"%1に改行は入力できません。\r\n保存しませんでした。"_s;
+    case Msg::FolderCreateFailed:
+        return u"フォルダ【 %1 】を作成できませんでした。"_s;
     case Msg::UnsavedEdits:
         return u"HTMLに書き出していない日記があります。\r\n先にHTMLを作成しますか？"_s;
-    case Msg::ErrorWithReason: return u"エラーが発生しました。\r\n%1"_s;
-    case Msg::LaunchFailed: return u"%1を起動できませんでした。\r\n%2"_s;
-    case Msg::CopyFailed: return u"次のファイルを[image]フォルダにコピーできませんでした。\r\n%1"_s;
-    case Msg::DropRejected: return u"次のものはファイルではないか読み込めないため、追加しませんでした。\r\n%1"_s;
+    case Msg::ErrorWithReason:
+        return u"エラーが発生しました。\r\n%1"_s;
+    case Msg::LaunchFailed:
+        return u"%1を起動できませんでした。\r\n%2"_s;
+    case Msg::CopyFailed:
+        return u"次のファイルを[image]フォルダにコピーできませんでした。\r\n%1"_s;
+    case Msg::DropRejected:
+        return u"次のものはファイルではないか読み込めないため、追加しませんでした。\r\n%1"_s;
     case Msg::ReplaceExisting:
         return u"[image]フォルダには別の「%1」がすでにあります。\r\n置き換えますか？"_s;
-    case Msg::UploadRefusedName: return u"改行を含む名前はアップロードできません。\r\n%1"_s;
+    case Msg::UploadRefusedName:
+        return u"改行を含む名前はアップロードできません。\r\n%1"_s;
     case Msg::UploadEntryMissing:
         return u"選択された【 %1 】が日記フォルダ内に見つかりません。\r\n再読込みしてから選択し直して下さい。"_s;
-    case Msg::UploadCancelled: return u"アップロードを中止しました。"_s;
-    case Msg::UploadFileUnreadable: return u"エラーが発生しました。\r\nファイル【 %1 】を読み込めませんでした。"_s;
+    case Msg::UploadCancelled:
+        return u"アップロードを中止しました。"_s;
+    case Msg::UploadFileUnreadable:
+        return u"エラーが発生しました。\r\nファイル【 %1 】を読み込めませんでした。"_s;
     case Msg::UploadNameNotEncodable:
         return u"エラーが発生しました。\r\n【 %1 】にはサーバーの文字コード(Shift_JIS)で送れない文字が含まれています。"_s;
     case Msg::UploadBadHost:
         return u"エラーが発生しました。\r\n接続先【 %1 】が正しくありません。ホスト名か「ホスト名:ポート番号」を入力して下さい。"_s;
-    case Msg::UploadBadLogin: return u"エラーが発生しました。\r\nユーザーIDかパスワードに改行が含まれています。"_s;
+    case Msg::UploadBadLogin:
+        return u"エラーが発生しました。\r\nユーザーIDかパスワードに改行が含まれています。"_s;
     case Msg::ImageCleanupFailed:
         return u"エラーが発生しました。\r\n[image]フォルダ内の次のファイルを削除できませんでした。\r\n%1"_s;
-    case Msg::UploadRunningOnClose: return u"アップロード中です。\r\nアップロードを中止して終了しますか？"_s;
+    case Msg::UploadRunningOnClose:
+        return u"アップロード中です。\r\nアップロードを中止して終了しますか？"_s;
     case Msg::MediaNameUnusable:
         return u"次のファイルは名前に「;」か改行などの制御文字を含むため、追加しませんでした。\r\n%1"_s;
     case Msg::NoTextEditor:
         return u"テキストエディタが見つかりませんでした。\r\n"
                u"既定のテキストエディタを設定するか、環境変数 VISUAL または EDITOR にエディタを指定して下さい。"_s;
-    case Msg::ProgramNotStarted: return u"プログラムが見つからないか、実行できませんでした。"_s;
+    case Msg::ProgramNotStarted:
+        return u"プログラムが見つからないか、実行できませんでした。"_s;
     }
     return {};
 }

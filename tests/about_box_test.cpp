@@ -1,8 +1,7 @@
-#include "fake_media_services.h"
-#include "fake_services.h"
+#include "fakes.h"
 #include "qt_printers.h"
 
-#include "ui/frm_ver.h"
+#include "ui/about_dialog.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -19,7 +18,7 @@ using namespace tsuzuri;
 class AboutBoxTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        box = std::make_unique<frmVer>(launcher, messages, u"https://example.jp/tsuzuri/"_s);
+        box = std::make_unique<AboutDialog>(launcher, messages, u"https://example.jp/tsuzuri/"_s);
         box->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(box.get()));
     }
@@ -37,33 +36,36 @@ protected:
 
     test::RecordingLauncher launcher;
     test::RecordingMessages messages;
-    std::unique_ptr<frmVer> box;
+    std::unique_ptr<AboutDialog> box;
+    template <class W> W* child(const char* name) const { return box->findChild<W*>(QString::fromLatin1(name)); }
 };
 
 TEST_F(AboutBoxTest, ShowsCaptionPictureNameVersionBlueLinkNoticeAndOk) {
+    auto* link = child<QLabel>("linkLabel");
+    auto* version = child<QLabel>("versionLabel");
+    auto* notice = child<QGroupBox>("noticeFrame");
+    auto* ok = child<QPushButton>("okButton");
     EXPECT_EQ(box->windowTitle(), u"バージョン情報"_s);
-    EXPECT_EQ(box->Picture1->pixmap().size(), QSize(32, 32));
-    EXPECT_EQ(box->Label1[0]->text(), u"Tsuzuri"_s);
-    EXPECT_EQ(box->Label1[1]->text(), u"Version 1.3"_s);
-    EXPECT_EQ(box->lblLink1->text(), u"https://example.jp/tsuzuri/"_s);
-    EXPECT_EQ(box->lblLink1->palette().color(QPalette::WindowText), QColor(0x00, 0x00, 0xFF));
+    EXPECT_EQ(child<QLabel>("pictureLabel")->pixmap().size(), QSize(32, 32));
+    EXPECT_EQ(child<QLabel>("nameLabel")->text(), u"Tsuzuri"_s);
+    EXPECT_EQ(version->text(), u"Version 1.3"_s);
+    EXPECT_EQ(link->text(), u"https://example.jp/tsuzuri/"_s);
+    EXPECT_EQ(link->palette().color(QPalette::WindowText), QColor(0x00, 0x00, 0xFF));
     // The notice asks for fault reports at the address shown above it.
-    const QLabel* notice = box->Frame1->findChild<QLabel*>();
-    ASSERT_NE(notice, nullptr);
-    EXPECT_TRUE(notice->text().contains(u"上記のアドレス"_s));
+    EXPECT_TRUE(notice->findChild<QLabel*>()->text().contains(u"上記のアドレス"_s));
     // Top to bottom: picture and names, link, notice, button.
-    EXPECT_LT(box->Label1[1]->geometry().bottom(), box->lblLink1->geometry().top());
-    EXPECT_LT(box->lblLink1->geometry().bottom(), box->Frame1->geometry().top());
-    EXPECT_LT(box->Frame1->geometry().bottom(), box->Command1->geometry().top());
+    EXPECT_LT(version->geometry().bottom(), link->geometry().top());
+    EXPECT_LT(link->geometry().bottom(), notice->geometry().top());
+    EXPECT_LT(notice->geometry().bottom(), ok->geometry().top());
 
-    EXPECT_EQ(box->Command1->text(), u"OK"_s);
-    box->Command1->click();
+    EXPECT_EQ(ok->text(), u"OK"_s);
+    ok->click();
     EXPECT_FALSE(box->isVisible());
     EXPECT_EQ(box->result(), QDialog::Accepted);
 }
 
 TEST_F(AboutBoxTest, PointerIsHandOverTheLinkAndItsWidenedEdgeAndDefaultElsewhere) {
-    const QRect link = box->lblLink1->geometry();
+    const QRect link = box->link()->geometry();
     const QPoint empty(box->width() - 3, link.center().y());
     ASSERT_EQ(box->childAt(empty), nullptr) << "the right end of the link's row is empty form";
     EXPECT_EQ(pointerAt(empty), Qt::ArrowCursor);
@@ -76,29 +78,30 @@ TEST_F(AboutBoxTest, PointerIsHandOverTheLinkAndItsWidenedEdgeAndDefaultElsewher
     EXPECT_EQ(pointerAt(QPoint(link.left() - 8, link.center().y())), Qt::ArrowCursor);
     EXPECT_EQ(pointerAt(QPoint(link.right() + 3, link.center().y())), Qt::ArrowCursor);
     // Straight from the link onto other controls: they show the default too.
-    for (QWidget* other : std::initializer_list<QWidget*>{box->Frame1, box->Label1[1]}) {
+    for (QWidget* other :
+         std::initializer_list<QWidget*>{child<QWidget>("noticeFrame"), child<QWidget>("versionLabel")}) {
         EXPECT_EQ(pointerAt(link.center()), Qt::PointingHandCursor);
         EXPECT_EQ(pointerAt(other->geometry().center()), Qt::ArrowCursor) << other->objectName().toStdString();
     }
 }
 
 TEST_F(AboutBoxTest, ClickingTheLinkOpensTheHomePageAndAFailureIsReported) {
-    QTest::mouseClick(box->lblLink1, Qt::LeftButton);
+    QTest::mouseClick(box->link(), Qt::LeftButton);
     ASSERT_EQ(launcher.started.size(), 1);
     EXPECT_EQ(launcher.started[0].program, u"xdg-open"_s);
     EXPECT_EQ(launcher.started[0].arguments, QStringList{u"https://example.jp/tsuzuri/"_s});
     EXPECT_TRUE(messages.shown.isEmpty());
 
     launcher.fail = true;
-    QTest::mouseClick(box->lblLink1, Qt::LeftButton);
+    QTest::mouseClick(box->link(), Qt::LeftButton);
     EXPECT_EQ(messages.texts(),
               QStringList{u"xdg-openを起動できませんでした。\r\nプログラムが見つからないか、実行できませんでした。"_s});
     EXPECT_TRUE(box->isVisible()) << "the box stays open";
 }
 
 TEST(AboutBoxHomePage, WithoutABuildTimeAddressTheLinkIsTheReadmeBesideTheProgram) {
-    const QString a = frmVer::homePage(u"/opt/My Programs/Tsuzuri"_s);
-    if (a == frmVer::homePage(u"/elsewhere"_s))
+    const QString a = AboutDialog::homePage(u"/opt/My Programs/Tsuzuri"_s);
+    if (a == AboutDialog::homePage(u"/elsewhere"_s))
         GTEST_SKIP() << "this build names its own home page";
     EXPECT_EQ(a, u"file:///opt/My%20Programs/Tsuzuri/README.md"_s);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "diary/session_services.h"
 #include "upload/ftp_session.h"
 
 #include <QStringList>
@@ -7,8 +8,10 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <thread>
+#include <vector>
 
 namespace tsuzuri::upload::testing {
 
@@ -22,10 +25,10 @@ public:
     int abandoned = 0;
 
     // Scripted.
-    std::optional<QString> refuseLogin; // the server's reason
-    QString failOn;                     // command text that fails ("QUIT" too)…
+    std::optional<QString> refuseLogin;                            // the server's reason
+    QString failOn;                                                // command text that fails ("QUIT" too)…
     QString failReason = QStringLiteral("550 Permission denied."); // …with this reason
-    bool blockPuts = false; // a Put waits until cancel()
+    bool blockPuts = false;                                        // a Put waits until cancel()
     std::function<void(const Command&)> during;
 
     bool login(const QString& host, const QString& user, const QString& password) override {
@@ -58,6 +61,36 @@ public:
 private:
     Outcome m_reason;
     std::atomic<bool> m_cancelled{false};
+};
+
+// Hands out a fresh recording session per run, as the real connector does, scripted before it starts.
+// The run owns and drops what it is given; the test keeps the recording.
+class RecordingConnector final : public FtpConnector {
+public:
+    std::function<void(FakeFtpSession&)> script;
+    std::vector<std::unique_ptr<FakeFtpSession>> made;
+
+    std::unique_ptr<FtpSession> makeSession() override {
+        made.push_back(std::make_unique<FakeFtpSession>());
+        if (script)
+            script(*made.back());
+        return std::make_unique<Forwarding>(*made.back());
+    }
+    FakeFtpSession& last() { return *made.back(); }
+
+private:
+    class Forwarding final : public FtpSession {
+    public:
+        explicit Forwarding(FakeFtpSession& fake) : fake_(fake) {}
+        bool login(const QString& h, const QString& u, const QString& p) override { return fake_.login(h, u, p); }
+        bool execute(const Command& c, const SentBytes& sent) override { return fake_.execute(c, sent); }
+        void abandon() override { fake_.abandon(); }
+        Outcome failure() const override { return fake_.failure(); }
+        void cancel() override { fake_.cancel(); }
+
+    private:
+        FakeFtpSession& fake_;
+    };
 };
 
 } // namespace tsuzuri::upload::testing

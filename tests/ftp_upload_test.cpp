@@ -1,7 +1,10 @@
 // The upload against a real FTP server (pyftpdlib) on a free loopback port.
 
-#include "diary/messages.h"
 #include "cli/cli.h"
+#include "diary/diary_session.h"
+#include "diary/messages.h"
+#include "diary/upload_controller.h"
+#include "fakes.h"
 #include "settings/settings_files.h"
 #include "upload/curl_ftp_client.h"
 #include "upload/upload_runner.h"
@@ -11,6 +14,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "qt_printers.h"
 
@@ -237,6 +241,29 @@ TEST_F(FtpUploadTest, Cli_AsksOnATerminal_NeedsYesWithoutOne_ExitZeroOnlyWhenEve
     EXPECT_TRUE(err.contains(u"[1/1] 200511.html"_s)) << err.toStdString();
     EXPECT_EQ(logins(), 2);
     EXPECT_EQ(bytesOf(remote(u"www/200511.html"_s)), "page");
+}
+
+// The session's upload end to end: its worker thread, the libcurl session and the server, with the clean-up.
+TEST_F(FtpUploadTest, SessionUpload_ArrivesByteForByteThroughItsWorker_ThenTheImageFolderIsEmptied) {
+    struct CurlConnector final : FtpConnector {
+        std::unique_ptr<FtpSession> makeSession() override { return makeCurlFtpSession(); }
+    } connector;
+    QByteArray photo("\r\n\r\x1a\n\0"_ba); // awkward for an ASCII-mode transfer, and every byte value
+    for (int i = 0; photo.size() < 200000; ++i)
+        photo.append(char(i * 7919 % 256));
+    file(u"image/a.jpg"_s, photo);
+    ASSERT_TRUE(test::writeBytes(home() + u"/ini/fdir.ini"_s, "diary\r\n"));
+    test::RecordingMessages messages;
+    test::FixedClock clock;
+    DiarySession session(home(), {&messages, &clock, nullptr, nullptr, nullptr, nullptr, &connector});
+    ASSERT_TRUE(session.start());
+    session.setConnection({host, u"tsuzuri"_s, u"secret"_s, u"www/diary"_s, 1});
+    messages.answers = {tsuzuri::Answer::Yes};
+    session.uploads().start({u"[フォルダ]image"_s});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !session.uploads().isRunning(); }, 60000));
+    EXPECT_EQ(messages.texts().last(), u"アップロード完了"_s);
+    EXPECT_EQ(bytesOf(remote(u"www/diary/image/a.jpg"_s)), photo);
+    EXPECT_TRUE(imageFiles().isEmpty());
 }
 
 TEST(CurlFtpSessionTest, HostTextThatIsNoHostOrPort_AndLineBreaksInTheLogin_RefusedBeforeConnecting) {

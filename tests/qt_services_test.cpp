@@ -1,18 +1,27 @@
+#include "fakes.h"
 #include "qt_printers.h"
 
 #include "ui/plain_text.h"
+#include "ui/qt_media_services.h"
 #include "ui/qt_services.h"
 
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 using namespace tsuzuri;
 
+using test::readBytes;
+
 namespace {
+
+const QString kNotStarted = u"を起動できませんでした。\r\nプログラムが見つからないか、実行できませんでした。"_s;
 
 QStringList buttonTexts(const QMessageBox& box) {
     QStringList out;
@@ -51,4 +60,51 @@ TEST(PlainTextBox, KeepsCrLfLineBreaksAndEveryOtherCharacter) {
     EXPECT_EQ(boxText(&box), u"a\r\nb\r\nc"_s);
     setBoxText(&box, {});
     EXPECT_EQ(boxText(&box), QString());
+}
+
+TEST(QtCopyProgressTest, CountsBeyondIntRangeAndItsCancelButtonStopsTheCopy) {
+    QWidget window;
+    window.show();
+    QtCopyProgress progress;
+    progress.setParent(&window);
+    const qint64 tenGigabytes = qint64(10) * 1024 * 1024 * 1024;
+    progress.begin(u"movie.mp4"_s, tenGigabytes);
+    auto* dialog = window.findChild<QProgressDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->labelText().contains(u"movie.mp4"_s));
+    EXPECT_EQ(dialog->windowModality(), Qt::WindowModal) << "the window cannot be used while it copies";
+    EXPECT_TRUE(progress.progressed(tenGigabytes / 2, tenGigabytes));
+    EXPECT_EQ(dialog->value() * 2, dialog->maximum());
+    dialog->cancel();
+    EXPECT_FALSE(progress.progressed(tenGigabytes / 2 + 1, tenGigabytes));
+    progress.end();
+    EXPECT_EQ(window.findChild<QProgressDialog*>(), nullptr);
+}
+
+TEST(QtLauncherTest, PathWithSpacesReachesTheProgramAsOneArgumentAndAMissingProgramIsReported) {
+    QTemporaryDir dir;
+    const QString page = dir.path() + u"/My Programs/diary/200511.html"_s;
+    const QString out = dir.path() + u"/argv.txt"_s;
+    QtLauncher launcher;
+#ifdef Q_OS_UNIX
+    // The started program is the shell itself; it writes each argument it was given on a line.
+    const launch::Command show{launch::Command::Kind::Program,
+                               u"/bin/sh"_s,
+                               {u"-c"_s, u"printf '%s\\n' \"$@\" > \"$0\""_s, out, page},
+                               QString(),
+                               u"sh"_s};
+    ASSERT_TRUE(launcher.start(show).ok());
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(out).size() > 0, 5000);
+    QTest::qWait(50);
+    EXPECT_EQ(readBytes(out), page.toUtf8() + "\n");
+#endif
+    const launch::Command missing{
+        launch::Command::Kind::Program, dir.path() + u"/no-such-browser"_s, {page}, QString(), u"no-such-browser"_s};
+    EXPECT_EQ(messageText(launcher.start(missing)), u"no-such-browser"_s + kNotStarted);
+}
+
+TEST(QtFileChooserTest, FiltersAlsoMatchUpperCaseNames) {
+    EXPECT_EQ(withUpperCasePatterns(u"画像/動画 ファイル (*.jpg *.jpeg *.mp4)"_s),
+              u"画像/動画 ファイル (*.jpg *.jpeg *.mp4 *.JPG *.JPEG *.MP4)"_s);
+    EXPECT_EQ(withUpperCasePatterns(u"すべてのファイル (*.*)"_s), u"すべてのファイル (*.*)"_s);
 }

@@ -53,15 +53,17 @@ std::optional<QStringList> QtFileChooser::openFiles(const OpenFilesRequest& requ
         f = withUpperCasePatterns(f);
 #endif
     QString selected = filters.value(request.selectedFilter);
-    const QStringList files = QFileDialog::getOpenFileNames(parent_, request.title, request.folder,
-                                                            filters.join(u";;"_s), &selected);
+    const QStringList files =
+        QFileDialog::getOpenFileNames(parent_, request.title, request.folder, filters.join(u";;"_s), &selected);
     if (files.isEmpty())
         return std::nullopt;
     return files;
 }
 
 QtCopyProgress::QtCopyProgress() = default;
-QtCopyProgress::~QtCopyProgress() { delete dialog_.data(); }
+QtCopyProgress::~QtCopyProgress() {
+    delete dialog_.data();
+}
 
 namespace {
 // The dialog counts in thousandths: its range is an int, a video's size is not.
@@ -70,8 +72,8 @@ constexpr int kSteps = 1000;
 
 void QtCopyProgress::begin(const QString& name, qint64) {
     delete dialog_.data();
-    dialog_ = new QProgressDialog(u"「"_s + name + u"」を[image]フォルダにコピーしています…"_s,
-                                                u"キャンセル"_s, 0, kSteps, parent_);
+    dialog_ = new QProgressDialog(u"「"_s + name + u"」を[image]フォルダにコピーしています…"_s, u"キャンセル"_s, 0,
+                                  kSteps, parent_);
     dialog_->setWindowTitle(applicationTitle());
     dialog_->setWindowModality(Qt::WindowModal);
     dialog_->setAutoClose(false);
@@ -90,8 +92,12 @@ bool QtCopyProgress::progressed(qint64 done, qint64 total) {
     return !dialog_->wasCanceled();
 }
 
-void QtCopyProgress::end() { delete dialog_.data(); }
+void QtCopyProgress::end() {
+    delete dialog_.data();
+}
 
-void QtDialogRunner::run(QDialog& dialog) { dialog.exec(); }
+void QtDialogRunner::run(QDialog& dialog) {
+    dialog.exec();
+}
 
 } // namespace tsuzuri

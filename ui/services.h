@@ -1,72 +1,10 @@
 #pragma once
 
-#include "launch/launch_commands.h"
-#include "media/media_files.h"
-#include "store/outcome.h"
-#include "upload/ftp_session.h"
-
-#include <QDate>
-#include <QString>
-#include <QStringList>
-
-#include <memory>
-#include <optional>
+#include "diary/session_services.h"
 
 class QDialog;
 
-// The window's ways out of the process: everything that blocks on the user, asks the system or leaves
-// the program goes through one of these, so tests drive the real window with scripted answers.
 namespace tsuzuri {
-
-enum class Buttons { Ok, YesNo };
-enum class Answer { Ok, Yes, No };
-
-// Modal message boxes and questions, titled with the application's name and without an icon. The text
-// is given exactly as the message table holds it (CR LF or a lone CR between lines).
-class MessageBoxes {
-public:
-    virtual ~MessageBoxes() = default;
-    virtual Answer ask(const QString& text, Buttons buttons) = 0;
-    void tell(const QString& text) { ask(text, Buttons::Ok); }
-};
-
-// Today's date, the only clock the program reads.
-class Clock {
-public:
-    virtual ~Clock() = default;
-    virtual QDate today() const = 0;
-};
-
-// The clipboard: putting a text replaces whatever was there.
-class Clipboard {
-public:
-    virtual ~Clipboard() = default;
-    virtual void setText(const QString& text) = 0;
-};
-
-// Starting another program (browser, text editor) without waiting for it.
-class Launcher {
-public:
-    virtual ~Launcher() = default;
-    // What the system says about its programs: platform, environment, default text editor.
-    virtual const launch::Environment& environment() = 0;
-    // Starts the command and returns at once; a program that cannot be started gives LaunchFailed.
-    virtual Outcome start(const launch::Command& command) = 0;
-};
-
-// The open-file dialog: several files at once, each must exist.
-struct OpenFilesRequest {
-    QString title;
-    QString folder;        // shown first
-    QStringList filters;   // "name (*.a *.b)"
-    int selectedFilter = 0; // index into filters
-};
-class FileChooser {
-public:
-    virtual ~FileChooser() = default;
-    // The chosen files' full paths in the dialog's order; nothing when the user cancelled.
-    virtual std::optional<QStringList> openFiles(const OpenFilesRequest& request) = 0;
-};
 
 // Runs a modal dialog of the window (the about box) to its end; a test looks at it instead.
 class DialogRunner {
@@ -75,36 +13,11 @@ public:
     virtual void run(QDialog& dialog) = 0;
 };
 
-// Opens the FTP connection of one upload run. Each run gets a session of its own and owns it; the run
-// uses it on a worker thread (only its cancel() is called from the window's thread).
-class FtpConnector {
-public:
-    virtual ~FtpConnector() = default;
-    virtual std::unique_ptr<upload::FtpSession> makeSession() = 0;
-};
-
-// The folder chooser: one existing folder, by the system's own dialog where it has one.
-class FolderChooser {
-public:
-    virtual ~FolderChooser() = default;
-    // The chosen folder's full path; nothing when the user cancelled.
-    virtual std::optional<QString> chooseFolder(const QString& title) = 0;
-};
-
-// Everything the main window is handed. The window owns none of them; the composition root (or the
-// test) keeps them alive at least as long as the window. New seams (file and folder choosers, starting
-// a program, the FTP connection) are added as further members here, and only the code that uses one
-// has to know it.
-struct Services {
-    MessageBoxes* messages = nullptr;
-    Clock* clock = nullptr;
-    Clipboard* clipboard = nullptr;
-    Launcher* launcher = nullptr;
-    FileChooser* files = nullptr;
-    media::CopyObserver* copyProgress = nullptr; // shows copies of large media files
+// Everything the main window is handed: the session's seams and the window's own. The window owns none of
+// them; the composition root (or the test) keeps them alive at least as long as the window.
+struct WindowServices {
+    SessionServices session;
     DialogRunner* dialogs = nullptr;
-    FtpConnector* ftp = nullptr; // the upload; without it the upload button reports an error
-    FolderChooser* folders = nullptr; // the browse button of the diary folder; without it the button does nothing
 };
 
 } // namespace tsuzuri

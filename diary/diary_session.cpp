@@ -1,0 +1,446 @@
+#include "diary/diary_session.h"
+
+#include "calendar/month.h"
+#include "diary/folder_commands.h"
+#include "diary/media_commands.h"
+#include "diary/messages.h"
+#include "diary/upload_controller.h"
+#include "settings/diary_folder.h"
+#include "site/month_page_reader.h"
+#include "site/month_page_writer.h"
+#include "store/paths.h"
+
+#include <QFileInfo>
+
+using namespace Qt::StringLiterals;
+
+namespace tsuzuri {
+
+namespace {
+
+// A step of the start-up that cannot go on: the failure path takes over.
+struct StartupFailure {};
+
+// "3" -> "03"; a text that is no number stays as it is.
+QString twoDigits(const QString& text) {
+    const std::optional<int> n = parseWholeNumber(text);
+    return n ? QString::asprintf("%02d", *n) : text;
+}
+
+} // namespace
+
+DiarySession::DiarySession(QString programFolder, SessionServices services, QObject* parent)
+    : QObject(parent), home_(std::move(programFolder)), services_(services),
+      folders_(std::make_unique<FolderCommands>(*this)), media_(std::make_unique<MediaCommands>(*this)),
+      uploads_(std::make_unique<UploadController>(*this)) {
+    Q_ASSERT(services_.messages && services_.clock);
+}
+
+DiarySession::~DiarySession() = default;
+
+// --- the guarded boundary ---------------------------------------------------------------------------------
+
+bool DiarySession::guarded(const std::function<void()>& command) {
+    ++depth_;
+    bool ok = true;
+    try {
+        command();
+    } catch (...) {
+        ok = false;
+        try {
+            tell(messageText(Msg::ErrorOccurred));
+        } catch (...) {
+        }
+    }
+    --depth_;
+    if (depth_ == 0)
+        flush();
+    return ok;
+}
+
+void DiarySession::flush() {
+    const unsigned changed = std::exchange(changed_, 0u);
+    if (changed & FolderPart)
+        emit folderChanged();
+    if (changed & SettingsPart)
+        emit settingsChanged();
+    if (changed & PagePart)
+        emit pageChanged();
+    if (changed & CalendarPart)
+        emit calendarChanged();
+    if (changed & EditorPart)
+        emit editorChanged();
+    if (changed & SnippetsPart)
+        emit snippetsChanged();
+}
+
+void DiarySession::tell(const QString& text) {
+    services_.messages->tell(text);
+}
+
+void DiarySession::tell(const Outcome& outcome) {
+    tell(messageText(outcome));
+}
+
+Answer DiarySession::ask(const Outcome& question) {
+    return services_.messages->ask(messageText(question), Buttons::YesNo);
+}
+
+DiarySession::DateTexts DiarySession::todayTexts() const {
+    const QDate today = services_.clock->today();
+    return {QString::asprintf("%04d", today.year()), QString::asprintf("%02d", today.month()),
+            QString::asprintf("%02d", today.day())};
+}
+
+void DiarySession::setSizes(const SizeSettings& s) {
+    const HolidayRules rules = sizes_.holidays;
+    sizes_ = s;
+    sizes_.holidays = rules;
+}
+
+// --- start and end -----------------------------------------------------------------------------------------
+
+bool DiarySession::start() {
+    bool started = false;
+    guarded([this, &started] { started = runStartup(); });
+    return started;
+}
+
+// Run at program start and again by every folder switch. Whatever stops it half-way leaves nothing
+// shown properly: it says so and the program ends without touching a file.
+bool DiarySession::runStartup() {
+    changed_ |= All;
+    try {
+        startupSteps();
+    } catch (...) {
+        written_.reset();
+        try {
+            tell(messageText(Msg::StartupFailed));
+        } catch (...) {
+        }
+        skipShutdown_ = true;
+        emit endRequested();
+        return false;
+    }
+    emit startedUp();
+    return true;
+}
+
+void DiarySession::startupSteps() {
+    sizes_.originalSize = 0;
+    connection_.deleteAfterUpload = 0;
+    if (!reloadFlag_) {
+        const FdirRead fdir = readFdirIni(home_);
+        if (!fdir.exists)
+            throw StartupFailure{};
+        // The last line wins; an empty file leaves the box's own "diary".
+        if (fdir.folder)
+            folderText_ = *fdir.folder;
+    }
+    const DateTexts today = todayTexts();
+    yearText_ = shownYear_ = today.year;
+    monthText_ = shownMonth_ = today.month;
+    editor_.date = dateLine(today.year, today.month, today.day);
+    readMonthPage(today.month, today.day);
+    drawCalendar(yearText_, monthText_);
+
+    loadedFolder_ = folderText_;
+    folders_->loadSettings();
+    folderCaption_ = tsuzuri::folderCaption(folderText_);
+    if (imageFolderMissing_)
+        skipShutdown_ = true;
+}
+
+bool DiarySession::close() {
+    // Nothing typed is dropped without a word: a page the user wanted written but that could not be
+    // keeps the program open with the text in it.
+    bool stay = false;
+    guarded([this, &stay] { stay = !offerToWriteEdits(); });
+    if (stay)
+        return false;
+    guarded([this] { shutDown(); });
+    return true;
+}
+
+// Records the folder in use for the next start. Nothing is written when the start-up failed or met a
+// diary folder without image.
+void DiarySession::shutDown() {
+    if (skipShutdown_)
+        return;
+    const QString name = folderText_;
+    // A folder that could not be made counts as a No: fdir.ini keeps naming a folder that exists.
+    if (!QFileInfo(paths::diaryFolder(home_, name)).isDir() && !folders_->offerToCreate(name))
+        return;
+    const Outcome written = writeFdirIni(home_, folderText_);
+    if (!written.ok())
+        tell(written);
+}
+
+// --- the month page -----------------------------------------------------------------------------------------
+
+GenerateResult DiarySession::generate() {
+    GenerateResult result = GenerateResult::Failed;
+    guarded([this, &result] { result = writeMonth(folderText_); });
+    return result;
+}
+
+GenerateResult DiarySession::writeMonth(const QString& folder) {
+    changed_ |= PagePart | SnippetsPart;
+    if (!storeEditor())
+        return GenerateResult::Failed;
+    if (!isNumeric(yearText_)) {
+        tell(messageText(Msg::YearNotNumeric));
+        return GenerateResult::NotWritten;
+    }
+    // A page read only in part would lose the entries that were not read: it is never written over.
+    if (blockedPage_) {
+        tell(Outcome::failure(Msg::MonthNotWritable, {*blockedPage_}));
+        return GenerateResult::NotWritten;
+    }
+    MonthPageInput in;
+    in.year = shownYear_;
+    in.month = shownMonth_;
+    in.siteTitle = siteTitle_;
+    in.links = links_;
+    in.entries = entries_;
+    in.imageWidth = sizes_.imageWidth;
+    in.imageHeight = sizes_.imageHeight;
+    in.videoWidth = sizes_.videoWidth;
+    in.videoHeight = sizes_.videoHeight;
+    in.originalSize = sizes_.originalSize == 1;
+    in.ftpHost = connection_.host;
+    in.remoteDir = connection_.remoteDir;
+    in.holidays = sizes_.holidays;
+
+    LinkPairs completed;
+    const Outcome written = MakeMonthHtml(home_, folder, in, &completed);
+    if (!written.ok()) {
+        tell(written);
+        return GenerateResult::Failed;
+    }
+    // The page links "200511" as "200511.html"; the box says so too.
+    for (size_t k = 0; k < links_.size(); ++k)
+        links_[k].path = completed[k].path;
+    rememberWritten();
+    fillSnippets(folder);
+    return GenerateResult::Written;
+}
+
+void DiarySession::fillSnippets(const QString& folder) {
+    snippets_ = FillCodeSnippets(home_, folder, shownYear_, shownMonth_);
+    changed_ |= SnippetsPart;
+}
+
+void DiarySession::copySnippet(Snippet which) {
+    guarded([this, which] {
+        if (!services_.clipboard)
+            return;
+        const QString* texts[] = {&snippets_.calendar, &snippets_.stylesheet, &snippets_.body, &snippets_.script,
+                                  &snippets_.diary};
+        services_.clipboard->setText(*texts[int(which)]);
+    });
+}
+
+void DiarySession::clearMonthData() {
+    entries_.clear();
+    holidayNames_.fill({});
+    links_ = {};
+    changed_ |= CalendarPart | PagePart;
+}
+
+// Reads the shown month's page and shows the entry of the requested day, looked up in the shown month:
+// asked with today's year for the same month of another year, the lookup would miss that year's entry
+// while the date label names it, and the blank editor would then be stored over the entry.
+void DiarySession::readMonthPage(const QString& month, const QString& day) {
+    clearMonthData();
+    blockedPage_.reset();
+    changed_ |= EditorPart;
+    const DateTexts today = todayTexts();
+    // Only the month numbers are compared: the same month of another year also defaults to today's day.
+    editor_ = {};
+    editor_.date = dateLine(shownYear_, shownMonth_, today.month != shownMonth_ ? u"01"_s : today.day);
+
+    const MonthPageRead read = readMonthPageFile(home_, folderText_, shownYear_, shownMonth_);
+    if (!read.exists) {
+        rememberWritten();
+        return;
+    }
+    // What was read is shown even from a page that could not be read to its end; such a month is then
+    // never written over, so the entries that were not read stay on disk.
+    entries_ = read.page.entries;
+    links_ = read.page.links;
+    if (read.page.siteTitle)
+        siteTitle_ = *read.page.siteTitle;
+    if (const DiaryEntry* row = entries_.lastMatch(dateLine(shownYear_, month, day)))
+        editor_ = *row;
+    rememberWritten();
+    if (!read.outcome.ok()) {
+        blockedPage_ = read.outcome.args.value(0, paths::monthPageName(shownYear_, shownMonth_));
+        tell(read.outcome);
+    }
+}
+
+bool DiarySession::storeEditor() {
+    const Outcome stored = entries_.store(editor_);
+    // A blank editor has nothing to lose: a full table simply does not take it (the page would leave the
+    // blank row out anyway).
+    if (stored.ok() || !editor_.hasContent())
+        return true;
+    tell(stored);
+    return false;
+}
+
+void DiarySession::loadDay(const QString& year, const QString& month, const QString& day) {
+    const EditorEntry e = loadDayEntry(entries_, dateLine(year, month, day));
+    editor_ = {e.title, e.body, e.dateLabel, e.media};
+    changed_ |= EditorPart;
+}
+
+void DiarySession::chooseDay(int cell) {
+    guarded([this, cell] {
+        // A refused store keeps the editor and its date as they are, so nothing typed is dropped.
+        if (cell < 1 || cell > 42 || !storeEditor())
+            return;
+        changed_ |= CalendarPart;
+        for (int k = 1; k <= 42; ++k)
+            cells_[k].selected = k == cell;
+        const QString caption = cells_[cell].caption;
+        if (caption.isEmpty())
+            return;
+        loadDay(shownYear_, twoDigits(shownMonth_), twoDigits(caption));
+        emit focusRequested(Focus::Title);
+    });
+}
+
+void DiarySession::clearBody() {
+    guarded([this] {
+        editor_.body.clear();
+        changed_ |= EditorPart;
+    });
+}
+
+bool DiarySession::editorMayTakeFocus() {
+    if (!editor_.date.isEmpty())
+        return true;
+    guarded([this] {
+        // Focus moves first: the box would otherwise get it back when the message closes and ask again.
+        emit focusRequested(Focus::Generate);
+        tell(messageText(Msg::NoDaySelected));
+    });
+    return false;
+}
+
+// --- the calendar ---------------------------------------------------------------------------------------------
+
+void DiarySession::drawCalendar(const QString& year, const QString& month) {
+    CalendarInput in;
+    in.year = parseWholeNumber(year).value_or(0);
+    in.month = parseWholeNumber(month).value_or(0);
+    in.yearText = year;
+    in.today = services_.clock->today();
+    in.entries = &entries_;
+    in.rules = sizes_.holidays;
+    const CalendarGrid grid = tsuzuri::drawCalendar(in);
+    cells_ = grid.cells;
+    // The holiday name table is only ever emptied with the month data; a drawing adds its names.
+    for (int k = 1; k <= 42; ++k) {
+        if (!grid.names[k].isEmpty())
+            holidayNames_[k] = grid.names[k];
+    }
+    changed_ |= CalendarPart;
+}
+
+void DiarySession::showChosenMonth() {
+    guarded([this] { monthCommand(MonthStep::Chosen); });
+}
+
+void DiarySession::showPreviousMonth() {
+    guarded([this] { monthCommand(MonthStep::Previous); });
+}
+
+void DiarySession::showNextMonth() {
+    guarded([this] { monthCommand(MonthStep::Next); });
+}
+
+void DiarySession::monthCommand(MonthStep step) {
+    // The month being left is written first. When its entries could not be saved (a full table, a failed
+    // write), the month stays on screen with them rather than being emptied.
+    const auto stay = [this] { emit focusRequested(Focus::Title); };
+    if (writeMonth(folderText_) == GenerateResult::Failed)
+        return stay();
+    const std::optional<int> year = parseWholeNumber(yearText_);
+    if (!year || *year < 1900 || *year > 2999) {
+        tell(codedMessageText(u"e5"_s));
+        return stay();
+    }
+    const std::optional<int> month = parseWholeNumber(monthText_);
+    if (!month || *month < 1 || *month > 12) {
+        tell(codedMessageText(u"e4"_s));
+        return stay();
+    }
+    clearMonthData();
+
+    int y = *year;
+    int m = *month;
+    if (step == MonthStep::Previous) {
+        y -= m == 1 ? 1 : 0;
+        m = m == 1 ? 12 : m - 1;
+    } else if (step == MonthStep::Next) {
+        y += m == 12 ? 1 : 0;
+        m = m == 12 ? 1 : m + 1;
+    }
+    yearText_ = shownYear_ = QString::asprintf("%02d", y);
+    monthText_ = shownMonth_ = QString::asprintf("%02d", m);
+
+    const DateTexts today = todayTexts();
+    if (shownMonth_ == today.month)
+        readMonthPage(today.month, today.day);
+    else
+        readMonthPage(shownMonth_, u"01"_s);
+    drawCalendar(yearText_, monthText_);
+    stay();
+}
+
+// --- edits not yet written ------------------------------------------------------------------------------------
+
+DiarySession::WrittenState DiarySession::currentState(bool* complete) const {
+    WrittenState state;
+    // The editor as the generate command would store it, without touching the table itself.
+    EntryTable table = entries_;
+    *complete = table.store(editor_).ok() || !editor_.hasContent();
+    // Rows without content never reach the page: a blank editor stored on a new date is no edit.
+    for (int j = 1; j <= table.count; ++j) {
+        if (table.rows[j].hasContent())
+            state.entries.append(table.rows[j]);
+    }
+    state.links = links_;
+    state.siteTitle = siteTitle_;
+    return state;
+}
+
+void DiarySession::rememberWritten() {
+    bool complete = true;
+    written_ = currentState(&complete);
+}
+
+bool DiarySession::hasUnwrittenEdits() const {
+    if (!written_)
+        return false;
+    bool complete = true;
+    const WrittenState now = currentState(&complete);
+    return !complete || now != *written_;
+}
+
+// Asks whether to write the edits first; false when the user said yes and they could not be written.
+bool DiarySession::offerToWriteEdits() {
+    if (!hasUnwrittenEdits())
+        return true;
+    if (ask(Outcome::failure(Msg::UnsavedEdits)) != Answer::Yes)
+        return true;
+    // The edits belong to the folder on screen, whatever the name box says by now.
+    const GenerateResult result = writeMonth(loadedFolder_);
+    // A month that was not read completely is never written: there is nothing more to be done for it.
+    return result == GenerateResult::Written || blockedPage_.has_value();
+}
+
+} // namespace tsuzuri

@@ -1,0 +1,190 @@
+#include "diary/folder_commands.h"
+
+#include "diary/diary_session.h"
+#include "diary/messages.h"
+#include "settings/diary_folder.h"
+#include "settings/settings_files.h"
+#include "store/paths.h"
+
+#include <QFileInfo>
+
+using namespace Qt::StringLiterals;
+
+namespace tsuzuri {
+
+namespace {
+
+// The chosen folder's own name: the text after the last separator. A root ("/", "C:\") has none.
+QString folderNameOf(const QString& path) {
+    const qsizetype separator = std::max(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\'));
+    return path.mid(separator + 1);
+}
+
+} // namespace
+
+void FolderCommands::switchFolder() {
+    s_.guarded([this] { switchNow(); });
+}
+
+void FolderCommands::switchNow() {
+    if (!s_.offerToWriteEdits())
+        return;
+    s_.changed_ |= DiarySession::All;
+    const QString name = s_.folderText_;
+    if (QFileInfo(paths::diaryFolder(s_.home_, name)).isDir()) {
+        s_.folderCaption_ = folderCaption(name);
+    } else {
+        // On No or a failure the folder in use stays in use.
+        if (!offerToCreate(name))
+            return;
+        s_.entries_.clear();
+    }
+    ConnectionSettings& c = s_.connection_;
+    c.host.clear();
+    c.user.clear();
+    c.password.clear();
+    c.remoteDir.clear();
+    s_.sizes_.imageWidth.clear();
+    s_.sizes_.imageHeight.clear();
+    s_.links_ = {};
+    emit s_.diaryTabRequested();
+    s_.reloadFlag_ = true;
+    s_.runStartup();
+}
+
+// Asks to create the missing diary folder name; true once it exists. On No or a failure the loaded
+// folder's name goes back into the box.
+bool FolderCommands::offerToCreate(const QString& name) {
+    s_.changed_ |= DiarySession::FolderPart;
+    if (s_.ask(Outcome::failure(Msg::FolderMissingCreate, {name})) != Answer::Yes) {
+        s_.folderText_ = s_.loadedFolder_;
+        return false;
+    }
+    const DiaryFolderCreation made = createDiaryFolder(s_.home_, name);
+    if (!made.outcome.ok()) {
+        s_.tell(made.outcome);
+        s_.folderText_ = s_.loadedFolder_;
+        return false;
+    }
+    if (!made.templatesCopied)
+        s_.tell(messageText(Msg::TemplatesNotCopied));
+    s_.folderCaption_ = folderCaption(name);
+    s_.tell(Outcome::failure(Msg::FolderCreated, {name}));
+    return true;
+}
+
+void FolderCommands::browseFolder() {
+    s_.guarded([this] {
+        FolderChooser* chooser = s_.services_.folders;
+        if (!chooser)
+            return;
+        const std::optional<QString> chosen = chooser->chooseFolder(u"日記フォルダを選択して下さい"_s);
+        if (!chosen)
+            return;
+        s_.folderText_ = folderNameOf(*chosen);
+        s_.changed_ |= DiarySession::FolderPart;
+        switchNow();
+    });
+}
+
+void FolderCommands::leaveFolderText() {
+    s_.guarded([this] {
+        // Before a start-up has shown a folder there is nothing to switch from.
+        if (s_.folderCaption_.isEmpty() || s_.folderText_ == s_.loadedFolder_)
+            return;
+        if (s_.ask(Outcome::failure(Msg::FolderNameChanged)) == Answer::Yes) {
+            switchNow();
+        } else {
+            s_.folderText_ = s_.loadedFolder_;
+            s_.changed_ |= DiarySession::FolderPart;
+        }
+    });
+}
+
+void FolderCommands::saveConnection() {
+    s_.guarded([this] {
+        const Outcome written = writeConnectionSettings(s_.home_, s_.folderText_, s_.connection_);
+        if (!written.ok())
+            s_.tell(written);
+    });
+}
+
+void FolderCommands::saveSizes() {
+    s_.guarded([this] {
+        const Outcome written = writeSizeSettings(s_.home_, s_.folderText_, s_.sizes_);
+        if (!written.ok())
+            s_.tell(written);
+    });
+}
+
+void FolderCommands::reload() {
+    s_.guarded([this] { loadSettings(); });
+}
+
+// The per-folder part of opening a diary folder: the folder itself (made when missing), the upload list
+// and the two settings files. A key the files do not hold keeps what is on screen.
+void FolderCommands::loadSettings() {
+    s_.changed_ |= DiarySession::FolderPart | DiarySession::SettingsPart;
+    s_.uploadList_.clear();
+    const QString& home = s_.home_;
+    const QString folder = s_.folderText_;
+    if (!QFileInfo(paths::diaryFolder(home, folder)).isDir()) {
+        const DiaryFolderCreation made = createDiaryFolder(home, folder);
+        if (!made.outcome.ok()) {
+            s_.tell(made.outcome);
+            return;
+        }
+        s_.entries_.clear();
+    } else if (!QFileInfo(paths::imageFolder(home, folder)).isDir()) {
+        s_.tell(messageText(Msg::ImageFolderMissing));
+        s_.imageFolderMissing_ = true;
+        return;
+    }
+    s_.uploadList_ = uploadListEntries(home, folder);
+
+    const ConnectionSettingsRead c = readConnectionSettings(home, folder);
+    ConnectionSettings& connection = s_.connection_;
+    connection.host = c.host.value_or(connection.host);
+    connection.user = c.user.value_or(connection.user);
+    connection.password = c.password.value_or(connection.password);
+    connection.remoteDir = c.remoteDir.value_or(connection.remoteDir);
+    connection.deleteAfterUpload = c.deleteAfterUpload.value_or(connection.deleteAfterUpload);
+    if (c.failed)
+        return s_.tell(messageText(Msg::SettingsLoadFailed));
+
+    const SizeSettingsRead z = readSizeSettings(home, folder);
+    SizeSettings& sizes = s_.sizes_;
+    sizes.imageWidth = z.imageWidth.value_or(sizes.imageWidth);
+    sizes.imageHeight = z.imageHeight.value_or(sizes.imageHeight);
+    sizes.videoWidth = z.videoWidth.value_or(sizes.videoWidth);
+    sizes.videoHeight = z.videoHeight.value_or(sizes.videoHeight);
+    sizes.originalSize = z.originalSize.value_or(sizes.originalSize);
+    if (z.failed)
+        return s_.tell(messageText(Msg::SettingsLoadFailed));
+    // A folder whose file has no [hol] line (or that has no file) is on the classic rules.
+    applyRules(z.holidays.value_or(HolidayRules::Classic));
+}
+
+void FolderCommands::setHolidayRules(HolidayRules rules) {
+    s_.guarded([this, rules] { applyRules(rules); });
+}
+
+// The shown month is redrawn at once, even when other numbers were typed into the month boxes without a
+// month command; the selected day stays selected, and names of the other rules do not linger.
+void FolderCommands::applyRules(HolidayRules rules) {
+    s_.changed_ |= DiarySession::SettingsPart;
+    if (rules == s_.sizes_.holidays)
+        return;
+    s_.sizes_.holidays = rules;
+    if (s_.shownYear_.isEmpty())
+        return; // no month drawn yet
+    std::array<bool, 43> selected{};
+    for (int k = 1; k <= 42; ++k)
+        selected[k] = s_.cells_[k].selected;
+    s_.holidayNames_.fill({});
+    s_.drawCalendar(s_.shownYear_, s_.shownMonth_);
+    for (int k = 1; k <= 42; ++k)
+        s_.cells_[k].selected = selected[k];
+}
+
+} // namespace tsuzuri

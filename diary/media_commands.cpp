@@ -1,0 +1,119 @@
+#include "diary/media_commands.h"
+
+#include "diary/diary_session.h"
+#include "diary/messages.h"
+#include "launch/launch_commands.h"
+#include "media/media_files.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+using namespace Qt::StringLiterals;
+
+namespace tsuzuri {
+
+namespace {
+
+QString shownPaths(const QStringList& paths) {
+    QStringList out;
+    for (const QString& p : paths)
+        out << QDir::toNativeSeparators(p);
+    return out.join(u"\r\n"_s);
+}
+
+} // namespace
+
+MediaCommands::MediaCommands(DiarySession& session) : s_(session), lastFolder_(QDir::homePath()) {}
+
+void MediaCommands::browse() {
+    s_.guarded([this] {
+        if (!s_.services_.files)
+            return;
+        const OpenFilesRequest request{
+            u"画像/動画ファイルの選択"_s,
+            lastFolder_,
+            {u"すべてのファイル (*.*)"_s, u"画像/動画 ファイル (*.jpg *.jpeg *.gif *.png *.bmp *.mp4)"_s},
+            1,
+        };
+        const std::optional<QStringList> chosen = s_.services_.files->openFiles(request);
+        if (!chosen || chosen->isEmpty())
+            return;
+        lastFolder_ = QFileInfo(chosen->first()).absolutePath();
+        attach(*chosen);
+    });
+}
+
+void MediaCommands::drop(const QStringList& paths) {
+    s_.guarded([this, &paths] {
+        attach(paths);
+        emit s_.focusRequested(DiarySession::Focus::Media);
+    });
+}
+
+void MediaCommands::attach(const QStringList& paths) {
+    media::AttachRequest request;
+    request.home = s_.home_;
+    request.folder = s_.folderText_;
+    request.paths = paths;
+    request.confirmReplace = [this](const QString& name) {
+        return s_.ask(Outcome::failure(Msg::ReplaceExisting, {name})) == Answer::Yes;
+    };
+    request.observer = s_.services_.copyProgress;
+    const media::AttachResult result = media::attachFiles(request);
+
+    // Only names whose file now lies in image: a name without its file is a broken picture on the page.
+    if (!result.appended.isEmpty()) {
+        s_.editor_.media = media::appendNames(s_.editor_.media, result.appended);
+        s_.changed_ |= DiarySession::EditorPart;
+    }
+    // Each kind of trouble is told once per batch, naming everything it left out.
+    if (!result.rejected.isEmpty())
+        s_.tell(Outcome::failure(Msg::DropRejected, {shownPaths(result.rejected)}));
+    if (!result.unusable.isEmpty())
+        s_.tell(Outcome::failure(Msg::MediaNameUnusable, {shownPaths(result.unusable)}));
+    if (!result.failed.isEmpty())
+        s_.tell(Outcome::failure(Msg::CopyFailed, {result.failed.join(u"\r\n"_s)}));
+}
+
+bool MediaCommands::leaveBox() {
+    bool stays = false;
+    s_.guarded([this, &stays] {
+        const QString& names = s_.editor_.media;
+        if (!names.isEmpty() && !names.endsWith(u';')) {
+            s_.tell(messageText(Msg::MediaNamesUnterminated));
+            emit s_.focusRequested(DiarySession::Focus::Media);
+            stays = true;
+            return;
+        }
+        if (s_.sizes_.imageWidth.isEmpty() || s_.sizes_.imageHeight.isEmpty())
+            s_.tell(messageText(Msg::ImageSizeNotSet));
+    });
+    return !stays;
+}
+
+void MediaCommands::openInBrowser() {
+    s_.guarded([this] {
+        Launcher* launcher = s_.services_.launcher;
+        if (!launcher)
+            return;
+        const QString page = launch::pagePath(s_.home_, s_.folderText_, s_.yearText_, s_.monthText_);
+        const Outcome started = launcher->start(launch::browserCommand(launcher->environment(), page));
+        if (!started.ok())
+            s_.tell(started);
+    });
+}
+
+void MediaCommands::openSource() {
+    s_.guarded([this] {
+        Launcher* launcher = s_.services_.launcher;
+        if (!launcher)
+            return;
+        const QString page = launch::pagePath(s_.home_, s_.folderText_, s_.yearText_, s_.monthText_);
+        const std::optional<launch::Command> editor = launch::textEditorCommand(launcher->environment(), page);
+        const Outcome started = editor ? launcher->start(*editor) : Outcome::failure(Msg::NoTextEditor);
+        if (!started.ok())
+            s_.tell(started);
+    });
+}
+
+} // namespace tsuzuri

@@ -1,0 +1,361 @@
+// The session's diary folders, settings and holiday rules, images and videos, and the page in other programs.
+#include "session_fixture.h"
+
+#include "settings/diary_folder.h"
+
+using namespace Qt::StringLiterals;
+using namespace tsuzuri;
+using namespace tsuzuri::test;
+
+namespace {
+
+QString createQuestion(const QString& name) {
+    return u"指定されたフォルダは存在しません\r\n"_s + name + u"フォルダを作成しますか？"_s;
+}
+QString created(const QString& name) {
+    return name + u"フォルダを作成しました。"_s;
+}
+
+QStringList entries(const QString& dir) {
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+class SessionFolderTest : public SessionTest {
+protected:
+    QString sorted(QStringList list) const {
+        list.sort();
+        return list.join(u' ');
+    }
+};
+
+TEST_F(SessionFolderTest, SwitchToAnExistingFolderWritesPendingEditsWhereTheyCameFromThenReloadsTodayFromIt) {
+    makeDiary(u"other"_s);
+    MonthPageInput other = monthInput(u"2005"_s, u"11"_s, {entry(u"2005年11月05日"_s, u"otherの日記"_s)});
+    other.siteTitle = u"otherのサイト"_s;
+    writePage(other, u"other"_s);
+    const QByteArray otherPage = pageBytes(u"200511"_s, u"other"_s);
+    ASSERT_TRUE(writeBytes(home() + u"/ini/etc_other.ini"_s, "[imw]640\r\n"));
+    open();
+    QSignalSpy tab(session.get(), &DiarySession::diaryTabRequested);
+    s().setConnection({u"typed"_s, u"typed"_s, u"typed"_s, u"typed"_s, 1});
+    s().setSizes({u"typed"_s, u"typed"_s, u"320"_s, QString(), 1});
+    typeMonth(u"2005"_s, u"3"_s);
+    s().showChosenMonth();
+    s().setTitle(u"三月の日記"_s);
+
+    switchTo(u"other"_s, {Answer::Yes});
+    EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::UnsavedEdits)});
+    EXPECT_TRUE(pageBytes(u"200503"_s).contains(textfile::encode(u"三月の日記")));
+    EXPECT_FALSE(QFileInfo::exists(page(u"200503"_s, u"other"_s)));
+    EXPECT_EQ(s().loadedFolder(), u"other"_s); // fdir.ini is not read again
+    EXPECT_EQ(s().folderCaption(), folderCaption(u"other"_s));
+    EXPECT_EQ(shownMonth(), u"2005/11 2005/11"_s);
+    EXPECT_EQ(s().editor().title, u"otherの日記"_s);
+    EXPECT_EQ(s().siteTitle(), u"otherのサイト"_s);
+    const ConnectionSettings c = s().connection();
+    EXPECT_EQ(c.host + c.user + c.password + c.remoteDir, QString()); // cleared
+    EXPECT_EQ(c.deleteAfterUpload, 0);
+    const SizeSettings z = s().sizes();
+    EXPECT_EQ(z.imageWidth + u'|' + z.imageHeight + u'|' + z.videoWidth, u"640||320"_s); // the video size is kept
+    EXPECT_EQ(z.originalSize, 0);
+    EXPECT_EQ(tab.count(), 1);
+
+    s().setTitle(u"捨てる"_s); // No: dropped, and the switch goes on
+    switchTo(u"diary"_s, {Answer::No});
+    EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::UnsavedEdits)});
+    EXPECT_EQ(pageBytes(u"200511"_s, u"other"_s), otherPage);
+    EXPECT_EQ(s().folderCaption(), folderCaption(u"diary"_s));
+}
+
+TEST_F(SessionFolderTest, SwitchToAMissingFolderAsks_YesMakesItEmpty_NoOrAFailureKeepsTheOneInUse) {
+    writePage(monthInput(u"2005"_s, u"11"_s, {entry(u"2005年11月05日"_s, u"diaryの日記"_s)}));
+    ASSERT_TRUE(QFile::remove(home() + u"/calender.css"_s)); // without templates: said once, made all the same
+    ASSERT_TRUE(QFile::remove(home() + u"/calender.js"_s));
+    open();
+    switchTo(u"fresh"_s, {Answer::Yes});
+    EXPECT_EQ(messages.texts(),
+              (QStringList{createQuestion(u"fresh"_s), messageText(Msg::TemplatesNotCopied), created(u"fresh"_s)}));
+    EXPECT_EQ(s().uploadList(), QStringList{u"[フォルダ]image"_s});
+    EXPECT_TRUE(s().editor().title.isEmpty());
+    EXPECT_EQ(s().folderCaption(), folderCaption(u"fresh"_s));
+
+    s().setConnection({u"typed"_s, {}, {}, {}, 0});
+    switchTo(u"later"_s, {Answer::No});
+    EXPECT_EQ(messages.texts(), QStringList{createQuestion(u"later"_s)});
+    EXPECT_EQ(s().folderText(), u"fresh"_s);
+    EXPECT_FALSE(QFileInfo::exists(folder(u"later"_s)));
+    switchTo(u"no/such"_s, {Answer::Yes});
+    EXPECT_EQ(messages.texts(),
+              (QStringList{createQuestion(u"no/such"_s),
+                           messageText(Msg::FolderCreateFailed, {QDir::toNativeSeparators(folder(u"no/such"_s))})}));
+    EXPECT_EQ(ended->count(), 0);
+    EXPECT_EQ(s().folderText(), u"fresh"_s);
+    EXPECT_EQ(s().folderCaption(), folderCaption(u"fresh"_s));
+    EXPECT_EQ(s().connection().host, u"typed"_s); // nothing reloaded
+}
+
+TEST_F(SessionFolderTest, BrowseUsesOnlyTheChosenFoldersNameInsideTheProgramFolder) {
+    const QString elsewhere = root.path() + u"/Documents/mydiary"_s;
+    ASSERT_TRUE(writeBytes(elsewhere + u"/200511.html"_s, "not mine"));
+    open();
+    folders.answers = {std::nullopt}; // cancelled: nothing happens
+    s().folders().browseFolder();
+    EXPECT_EQ(folders.titles, QStringList{u"日記フォルダを選択して下さい"_s});
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_EQ(s().folderText(), u"diary"_s);
+
+    folders.answers = {elsewhere};
+    messages.answers = {Answer::Yes};
+    s().folders().browseFolder();
+    EXPECT_EQ(messages.texts(), (QStringList{createQuestion(u"mydiary"_s), created(u"mydiary"_s)}));
+    EXPECT_TRUE(QFileInfo(folder(u"mydiary/image"_s)).isDir());
+    EXPECT_FALSE(QFileInfo::exists(elsewhere + u"/image"_s));
+    EXPECT_EQ(readBytes(elsewhere + u"/200511.html"_s), QByteArray("not mine"));
+
+    // A path in the other separator style gives its last name the same way.
+    messages.clear();
+    folders.answers = {u"C:\\Users\\me\\diary"_s};
+    s().folders().browseFolder();
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_EQ(s().folderCaption(), folderCaption(u"diary"_s));
+}
+
+TEST_F(SessionFolderTest, EditedFolderNameOffersASwitchWhenTheBoxIsLeft) {
+    makeDiary(u"other"_s);
+    open();
+    s().folders().leaveFolderText(); // unchanged: nothing asked
+    EXPECT_TRUE(messages.shown.isEmpty());
+    for (const bool yes : {false, true}) {
+        SCOPED_TRACE(yes ? "Yes" : "No");
+        s().setConnection({u"typed"_s, {}, {}, {}, 0});
+        messages.clear();
+        messages.answers = {yes ? Answer::Yes : Answer::No};
+        s().setFolderText(u"other"_s);
+        s().folders().leaveFolderText();
+        EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::FolderNameChanged)});
+        EXPECT_EQ(s().folderText(), yes ? u"other"_s : u"diary"_s);
+        EXPECT_EQ(s().folderCaption(), folderCaption(yes ? u"other"_s : u"diary"_s));
+        EXPECT_EQ(s().connection().host, yes ? QString() : u"typed"_s); // reloaded only on Yes
+    }
+}
+
+TEST_F(SessionFolderTest, SettingsAreSavedSilentlyAndReadBackWithTheirQuirks) {
+    open();
+    const ConnectionSettings connection{u"ftp.example.jp"_s, QString(), u"pa;ss[word"_s, u"www/diary"_s, 1};
+    const SizeSettings sizes{u"320"_s, u"240"_s, u"640"_s, u"480"_s, 1};
+    s().setConnection(connection);
+    s().setSizes(sizes);
+    s().folders().saveConnection();
+    s().folders().saveSizes();
+    EXPECT_TRUE(messages.shown.isEmpty());
+    const QString app = home() + u"/ini/app_diary.ini"_s;
+    EXPECT_EQ(readBytes(app),
+              QByteArray("[FTP]ftp.example.jp\r\n[UID]\r\n[PSW]pa;ss[word\r\n[DIR]www/diary\r\n[CHK]1\r\n"));
+    EXPECT_EQ(readBytes(home() + u"/ini/etc_diary.ini"_s),
+              QByteArray("[imw]320\r\n[imh]240\r\n[mow]640\r\n[moh]480\r\n[chk]1\r\n"));
+
+    // 再読込み puts the files' values back over edits and lists the folder afresh.
+    s().setConnection({u"edited"_s, u"edited"_s, u"edited"_s, u"edited"_s, 0});
+    s().setSizes({u"edited"_s, u"edited"_s, u"edited"_s, u"edited"_s, 0});
+    ASSERT_TRUE(QDir().mkpath(folder(u"diary/movies"_s)));
+    s().folders().reload();
+    EXPECT_EQ(s().connection().password + s().connection().remoteDir, u"pa;ss[wordwww/diary"_s);
+    EXPECT_EQ(s().connection().deleteAfterUpload, 1);
+    EXPECT_EQ(s().sizes().videoHeight, u"480"_s);
+    EXPECT_EQ(s().sizes().originalSize, 1);
+    EXPECT_EQ(sorted(s().uploadList()), u"[フォルダ]image [フォルダ]movies"_s);
+
+    // Hand-edited: a space before the tag, "[PSW]" inside a user id, a greyed check box; a missing key
+    // keeps what is on screen.
+    ASSERT_TRUE(writeBytes(app, " [FTP]host\r\n[UID]me[PSW]x\r\n[CHK]2\r\n"));
+    s().folders().reload();
+    EXPECT_EQ(s().connection().host, u"]host"_s);
+    EXPECT_EQ(s().connection().user, u"me[PSW]x"_s);
+    EXPECT_EQ(s().connection().password, u"pa;ss[word"_s);
+    EXPECT_EQ(s().connection().deleteAfterUpload, 2);
+
+    ConnectionSettings emoji = s().connection();
+    emoji.password = u"鍵🔑"_s; // refused: the file stays
+    s().setConnection(emoji);
+    const QByteArray kept = readBytes(app);
+    s().folders().saveConnection();
+    EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::CannotEncode, {u"パスワード"_s})});
+    EXPECT_EQ(readBytes(app), kept);
+
+    // An unreadable line stops the reading there, and the size file is not reached.
+    ASSERT_TRUE(writeBytes(app, "[FTP]first\r\n[CHK]x\r\n[DIR]after\r\n"));
+    ASSERT_TRUE(writeBytes(home() + u"/ini/etc_diary.ini"_s, "[imw]999\r\n"));
+    messages.clear();
+    s().folders().reload();
+    EXPECT_EQ(messages.texts(), QStringList{u"エラーが発生しました。\r[diary]フォルダが存在するか確認して下さい。"_s});
+    EXPECT_EQ(s().connection().host, u"first"_s);
+    EXPECT_EQ(s().connection().remoteDir, u"www/diary"_s);
+    EXPECT_EQ(s().sizes().imageWidth, u"320"_s);
+}
+
+TEST_F(SessionFolderTest, HolidayRulesChoiceRedrawsAtOnceReachesTheWriterAndIsKeptPerFolder) {
+    makeDiary(u"other"_s); // no size file: the classic rules
+    clock.date = QDate(2026, 5, 6);
+    open();
+    const size_t may6 = size_t(cellOf(2026, 5, 6));
+    EXPECT_EQ(s().holidayRules(), HolidayRules::Classic);
+    EXPECT_TRUE(s().holidayNames()[may6].isEmpty());
+    s().generate();
+    const QByteArray classicPage = pageBytes(u"202605"_s);
+    s().chooseDay(cellOf(2026, 5, 12));
+    s().setMonthText(u"9"_s); // typed without a month command: the shown month is redrawn all the same
+
+    s().folders().setHolidayRules(HolidayRules::Law);
+    EXPECT_EQ(s().holidayNames()[may6], u"振替休日"_s);
+    EXPECT_EQ(selectedCells(), QList<int>{cellOf(2026, 5, 12)});
+    EXPECT_EQ(s().monthText(), u"9"_s);
+    s().generate();
+    EXPECT_NE(pageBytes(u"202605"_s), classicPage);
+    s().folders().saveSizes();
+    EXPECT_EQ(readBytes(home() + u"/ini/etc_diary.ini"_s),
+              QByteArray("[imw]\r\n[imh]\r\n[mow]\r\n[moh]\r\n[chk]0\r\n[hol]1\r\n"));
+
+    switchTo(u"other"_s);
+    EXPECT_EQ(s().holidayRules(), HolidayRules::Classic);
+    EXPECT_TRUE(s().holidayNames()[may6].isEmpty());
+    switchTo(u"diary"_s);
+    EXPECT_EQ(s().holidayRules(), HolidayRules::Law);
+    EXPECT_EQ(s().holidayNames()[may6], u"振替休日"_s);
+    EXPECT_TRUE(messages.shown.isEmpty());
+}
+
+// --- images and videos ---------------------------------------------------------------------------------------
+
+class SessionMediaTest : public SessionTest {
+protected:
+    void SetUp() override {
+        SessionTest::SetUp();
+        open();
+        messages.clear();
+    }
+    QString image() const { return folder(u"diary/image"_s); }
+    QString pictures() const { return root.path() + u"/Pictures"_s; }
+    QString picture(const QString& name, const QByteArray& bytes) const {
+        EXPECT_TRUE(writeBytes(pictures() + u'/' + name, bytes));
+        return pictures() + u'/' + name;
+    }
+    void browse(const std::optional<QStringList>& answer) {
+        files.answers.push_back(answer);
+        s().media().browse();
+    }
+};
+
+TEST_F(SessionMediaTest, BrowseAppendsTheChosenFilesCopiesThemAndRemembersTheirFolder) {
+    browse(QStringList{picture(u"a.jpg"_s, "A"), picture(u"b.jpg"_s, "B")});
+    ASSERT_EQ(files.requests.size(), 1);
+    const OpenFilesRequest& r = files.requests[0];
+    EXPECT_EQ(r.title, u"画像/動画ファイルの選択"_s);
+    EXPECT_EQ(r.filters, (QStringList{u"すべてのファイル (*.*)"_s,
+                                      u"画像/動画 ファイル (*.jpg *.jpeg *.gif *.png *.bmp *.mp4)"_s}));
+    EXPECT_EQ(r.selectedFilter, 1);
+    EXPECT_EQ(r.folder, QDir::homePath()) << "the user's home until the first choice";
+    EXPECT_EQ(s().editor().media, u"a.jpg;b.jpg;"_s);
+    EXPECT_EQ(readBytes(image() + u"/a.jpg"_s) + readBytes(image() + u"/b.jpg"_s), QByteArray("AB"));
+    EXPECT_TRUE(messages.shown.isEmpty());
+
+    browse(std::nullopt); // cancelled: nothing changes, not even the remembered folder
+    browse(std::nullopt);
+    EXPECT_EQ(files.requests[2].folder, pictures());
+    EXPECT_EQ(s().editor().media, u"a.jpg;b.jpg;"_s);
+
+    // A file in image itself: its name, and no copy.
+    const QDateTime before = QFileInfo(image() + u"/a.jpg"_s).lastModified();
+    browse(QStringList{image() + u"/a.jpg"_s});
+    EXPECT_EQ(s().editor().media, u"a.jpg;b.jpg;a.jpg;"_s);
+    EXPECT_EQ(QFileInfo(image() + u"/a.jpg"_s).lastModified(), before);
+}
+
+TEST_F(SessionMediaTest, SameNameReplacedOnlyAfterYes_FailedCopyKeptOut_CancelledLargeCopyLeavesNothing) {
+    const QString a = picture(u"a.jpg"_s, "new");
+    ASSERT_TRUE(writeBytes(image() + u"/a.jpg"_s, "old"));
+    for (const bool yes : {false, true}) {
+        SCOPED_TRACE(yes ? "Yes" : "No");
+        messages.clear();
+        messages.answers = {yes ? Answer::Yes : Answer::No};
+        s().setMedia(QString());
+        browse(QStringList{a});
+        EXPECT_EQ(messages.texts(),
+                  QStringList{u"[image]フォルダには別の「a.jpg」がすでにあります。\r\n置き換えますか？"_s});
+        EXPECT_EQ(readBytes(image() + u"/a.jpg"_s), QByteArray(yes ? "new" : "old"));
+        EXPECT_EQ(s().editor().media, yes ? u"a.jpg;"_s : QString());
+    }
+
+    const QString big = picture(u"holiday.mp4"_s, QByteArray(media::kProgressThreshold + 4096, 'v'));
+    copyProgress.cancelAt = 1024 * 1024;
+    browse(QStringList{big});
+    EXPECT_EQ(copyProgress.begun, QStringList{u"holiday.mp4"_s});
+    EXPECT_EQ(copyProgress.ended, 1);
+    EXPECT_EQ(entries(image()), QStringList{u"a.jpg"_s});
+    EXPECT_EQ(s().editor().media, u"a.jpg;"_s);
+
+    ASSERT_TRUE(QDir(image()).removeRecursively());
+    messages.clear();
+    browse(QStringList{picture(u"b.jpg"_s, "B")});
+    EXPECT_EQ(s().editor().media, u"a.jpg;"_s);
+    EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::CopyFailed, {u"b.jpg"_s})});
+}
+
+TEST_F(SessionMediaTest, DroppedFilesAreAppendedInOrder_FoldersAndMissingFilesToldOnce_TheBoxTakesTheFocus) {
+    const QString album = pictures() + u"/album"_s;
+    ASSERT_TRUE(QDir().mkpath(album));
+    const QString gone = pictures() + u"/gone.jpg"_s;
+    s().media().drop(
+        {picture(u"3/three.bmp"_s, "3"), album, picture(u"2/one.gif"_s, "1"), gone, picture(u"two.mp4"_s, "2")});
+    EXPECT_EQ(s().editor().media, u"three.bmp;one.gif;two.mp4;"_s);
+    EXPECT_EQ(readBytes(image() + u"/three.bmp"_s) + readBytes(image() + u"/one.gif"_s) +
+                  readBytes(image() + u"/two.mp4"_s),
+              QByteArray("312"));
+    EXPECT_EQ(messages.texts(),
+              QStringList{u"次のものはファイルではないか読み込めないため、追加しませんでした。\r\n"_s + album +
+                          u"\r\n"_s + gone});
+    EXPECT_EQ(focus, QList{DiarySession::Focus::Media});
+}
+
+TEST_F(SessionMediaTest, LeavingTheMediaBoxChecksTheFinalSemicolonThenTheImageSize) {
+    s().setSizes({u"320"_s, u"240"_s, {}, {}, 0});
+    s().setMedia(u"a.jpg;b.jpg"_s);
+    EXPECT_FALSE(s().media().leaveBox());
+    EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::MediaNamesUnterminated)});
+    EXPECT_EQ(focus, QList{DiarySession::Focus::Media}) << "the box gets the focus back";
+
+    messages.clear();
+    s().setMedia(u"a.jpg;b.jpg;"_s); // one final ";" after several names is enough
+    EXPECT_TRUE(s().media().leaveBox());
+    EXPECT_TRUE(messages.shown.isEmpty());
+
+    s().setSizes({u"320"_s, QString(), {}, {}, 0});
+    s().setMedia(QString()); // an empty box still checks the sizes, and the focus moves on
+    EXPECT_TRUE(s().media().leaveBox());
+    EXPECT_EQ(messages.texts(), QStringList{u"画像サイズが設定されていません。\r\n"
+                                            u"「その他の設定」タブから画像サイズを設定して下さい。"_s});
+}
+
+TEST_F(SessionMediaTest, PreviewAndSourceStartTheirProgramWithThePageOfTheBoxesMonth_FailuresAreTold) {
+    s().media().openSource(); // no editor known at all
+    EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::NoTextEditor)});
+    messages.clear();
+    s().media().openInBrowser(); // no page has been written for this month yet
+    launcher.env.variables.insert(u"EDITOR"_s, u"mousepad"_s);
+    s().media().openSource();
+    typeMonth(u"2004"_s, u"02"_s); // the boxes name the month, as typed
+    s().media().openInBrowser();
+    ASSERT_EQ(launcher.started.size(), 3);
+    EXPECT_EQ(launcher.started[0].program, u"xdg-open"_s);
+    EXPECT_EQ(launcher.started[0].arguments, QStringList{page(u"200511"_s)});
+    EXPECT_EQ(launcher.started[1].program, u"mousepad"_s);
+    EXPECT_EQ(launcher.started[1].arguments, QStringList{page(u"200511"_s)});
+    EXPECT_EQ(launcher.started[2].arguments, QStringList{page(u"200402"_s)});
+    EXPECT_TRUE(messages.shown.isEmpty());
+
+    launcher.fail = true;
+    s().media().openInBrowser();
+    EXPECT_EQ(messages.texts(),
+              QStringList{u"xdg-openを起動できませんでした。\r\nプログラムが見つからないか、実行できませんでした。"_s});
+}
+
+} // namespace

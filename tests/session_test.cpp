@@ -1,0 +1,427 @@
+// The diary session: the month on screen, the editor, the generate and month commands, start and close.
+#include "session_fixture.h"
+
+#include "settings/diary_folder.h"
+#include "site/snippets.h"
+
+using namespace Qt::StringLiterals;
+using namespace tsuzuri;
+using namespace tsuzuri::test;
+
+namespace {
+
+const QString kStartupFailed =
+    u"【fdir.ini】ファイルが存在しないか、日記のHTMLファイルが壊れています。\r\n説明書を参照して下さい。"_s;
+const QString kImageMissing =
+    u"エラーが発生しました。\r対象の日記フォルダ内に[image]フォルダが存在するか確認して下さい。"_s;
+
+// Thirty days of a 2005 month and a second entry on the 1st: a full entry table of 31 rows.
+MonthPageInput fullMonth(const QString& month) {
+    MonthPageInput in = monthInput(u"2005"_s, month);
+    for (int d = 1; d <= 30; ++d)
+        in.entries.rows[d] = entry(dateLine(u"2005", month, QString::asprintf("%02d", d)), u"日記"_s);
+    in.entries.rows[31] = entry(dateLine(u"2005", month, u"01"), u"同じ日にもう一つ"_s);
+    in.entries.count = 31;
+    return in;
+}
+
+class SessionMonthTest : public SessionTest {
+protected:
+    QList<std::function<void()>> generateThenNextMonth() {
+        return {[this] { s().generate(); }, [this] { s().showNextMonth(); }};
+    }
+};
+
+TEST_F(SessionMonthTest, StartShowsTodaysMonthEntrySiteTitleLinksAndCalendar) {
+    MonthPageInput in = monthInput(u"2005"_s, u"11"_s,
+                                   {entry(u"2005年11月04日"_s, u"四日"_s),
+                                    entry(u"2005年11月05日"_s, u"五日"_s, u"一行目\r\n二行目"_s, u"a.jpg;"_s)});
+    in.siteTitle = u"綴の日記"_s;
+    in.links[0] = {u"十月"_s, u"200510.html"_s};
+    writePage(in);
+    open();
+    EXPECT_TRUE(started);
+    EXPECT_EQ(shownMonth(), u"2005/11 2005/11"_s);
+    EXPECT_EQ(s().editor(), entry(u"2005年11月05日"_s, u"五日"_s, u"一行目\r\n二行目"_s, u"a.jpg;"_s));
+    EXPECT_EQ(s().siteTitle(), u"綴の日記"_s);
+    EXPECT_EQ(s().links()[0], (LinkPair{u"十月"_s, u"200510.html"_s}));
+    EXPECT_EQ(s().folderCaption(), u"　ただいま【 diary 】フォルダ内の日記を表示中です　"_s);
+    EXPECT_TRUE(messages.shown.isEmpty());
+    // 1 November 2005 is a Tuesday: day d in cell d + 2. Today has an entry; so has the 4th.
+    const DayCellLook& today = s().dayCells()[7];
+    EXPECT_EQ(today.caption, u"5"_s);
+    EXPECT_TRUE(today.flat && today.bold && today.underline);
+    EXPECT_TRUE(s().dayCells()[6].bold && !s().dayCells()[6].flat);
+    EXPECT_FALSE(s().dayCells()[8].bold);
+    EXPECT_EQ(s().holidayNames()[5], u"文化の日"_s);
+    EXPECT_TRUE(selectedCells().isEmpty());
+}
+
+TEST_F(SessionMonthTest, ChoosingADayStoresTheEditorAndLoadsTheChosenDay) {
+    writePage(monthInput(u"2005"_s, u"11"_s, {entry(u"2005年11月04日"_s, u"四日"_s, u"本文"_s, u"x.jpg;"_s)}));
+    open();
+    s().setTitle(u"今日のタイトル"_s);
+    s().chooseDay(6);
+    EXPECT_EQ(s().editor(), entry(u"2005年11月04日"_s, u"四日"_s, u"本文"_s, u"x.jpg;"_s));
+    EXPECT_EQ(selectedCells(), QList<int>{6});
+    EXPECT_EQ(focus, QList{DiarySession::Focus::Title});
+    s().chooseDay(7);
+    EXPECT_EQ(s().editor().title, u"今日のタイトル"_s); // stored under the first date
+
+    // An empty cell only moves the highlight; the editor keeps its entry and date.
+    s().setBody(u"書きかけ"_s);
+    s().chooseDay(1);
+    EXPECT_EQ(selectedCells(), QList<int>{1});
+    EXPECT_EQ(s().editor().date, u"2005年11月05日"_s);
+    EXPECT_EQ(s().editor().body, u"書きかけ"_s);
+    s().clearBody(); // the body only
+    EXPECT_EQ(s().editor(), entry(u"2005年11月05日"_s, u"今日のタイトル"_s));
+    EXPECT_TRUE(messages.shown.isEmpty());
+}
+
+TEST_F(SessionMonthTest, EditorRefusesTheFocusWhileNoDayIsSet) {
+    open(false); // never started: the date label is empty
+    EXPECT_FALSE(s().editorMayTakeFocus());
+    EXPECT_EQ(messages.texts(), QStringList{u"日にちが選択されていません。"_s});
+    EXPECT_EQ(focus, QList{DiarySession::Focus::Generate});
+    s().start();
+    messages.clear();
+    EXPECT_TRUE(s().editorMayTakeFocus());
+    EXPECT_TRUE(messages.shown.isEmpty());
+}
+
+TEST_F(SessionMonthTest, GenerateWritesTheWritersPageOfTheShownMonthAndTheSnippetsCopyExactly) {
+    open();
+    s().chooseDay(6);
+    s().setTitle(u"晴れ"_s);
+    s().setBody(u"一行目\r\n二行目\r\n"_s);
+    s().setSiteTitle(u"綴の日記"_s);
+    s().setLink(0, {u"十月"_s, u"200510"_s});
+    s().setYearText(u"2010"_s); // typed, no month command: the page is still November 2005's
+    EXPECT_EQ(s().generate(), GenerateResult::Written);
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_FALSE(QFile::exists(page(u"201011"_s)));
+
+    // The blank row left by today's default date is stored too, but never reaches the page.
+    MonthPageInput expected =
+        monthInput(u"2005"_s, u"11"_s, {entry(u"2005年11月04日"_s, u"晴れ"_s, u"一行目\r\n二行目\r\n"_s)});
+    expected.siteTitle = u"綴の日記"_s;
+    expected.links[0] = {u"十月"_s, u"200510"_s};
+    const QByteArray bytes = pageBytes(u"200511"_s);
+    EXPECT_EQ(bytes, renderMonthPage(expected).page.bytes);
+    EXPECT_EQ(s().links()[0].path, u"200510.html"_s); // completed by the writer
+
+    const CodeSnippets snippets = codeSnippets(textfile::decodeWithReferences(bytes));
+    ASSERT_TRUE(snippets.calendar.startsWith(u"\r\n<!--ここからカレンダー-->"_s));
+    EXPECT_EQ(s().snippets(), snippets);
+    for (Snippet which :
+         {Snippet::Calendar, Snippet::Stylesheet, Snippet::BodyAttribute, Snippet::Script, Snippet::Diary})
+        s().copySnippet(which);
+    EXPECT_EQ(clipboard.texts,
+              (QStringList{snippets.calendar, stylesheetSnippet(), bodySnippet(), scriptSnippet(), snippets.diary}));
+
+    // A year box that is no number: said, nothing written, the entry stored all the same.
+    QFile::remove(page(u"200511"_s));
+    s().setYearText(u"abc"_s);
+    s().setTitle(u"残る"_s);
+    messages.clear();
+    EXPECT_EQ(s().generate(), GenerateResult::NotWritten);
+    EXPECT_EQ(messages.texts(), QStringList{u"半角数値で入力して下さい"_s});
+    EXPECT_FALSE(QFile::exists(page(u"200511"_s)));
+    EXPECT_EQ(s().entries().lastMatch(u"2005年11月04日")->title, u"残る"_s);
+}
+
+TEST_F(SessionMonthTest, WriteFailuresAreShownAndTheMonthIsNotLeftWithItsEdits) {
+    open();
+    s().setTitle(u"写真"_s);
+    s().setMedia(u"a.jpg"_s);
+    for (const std::function<void()>& command : generateThenNextMonth()) {
+        messages.clear();
+        command();
+        EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::MediaNamesUnterminated)});
+    }
+    EXPECT_FALSE(QFile::exists(page(u"200511"_s)));
+    EXPECT_EQ(shownMonth(), u"2005/11 2005/11"_s);
+    EXPECT_EQ(s().editor().title, u"写真"_s);
+
+    s().setMedia(u"a.jpg;"_s);
+    ASSERT_TRUE(QDir(folder(u"diary"_s)).removeRecursively()); // a diary folder that has gone
+    messages.clear();
+    EXPECT_EQ(s().generate(), GenerateResult::Failed);
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_TRUE(messages.shown[0].text.startsWith(u"エラーが発生しました。"_s));
+
+    clipboard.fail = true; // anything unexpected inside a command gives the general error
+    messages.clear();
+    s().copySnippet(Snippet::Script);
+    EXPECT_EQ(messages.texts(), QStringList{u"エラーが発生しました。"_s});
+}
+
+TEST_F(SessionMonthTest, MonthCommandsWriteTheMonthBeingLeft_WrapAroundTheYear_AndReadTheChosenMonth) {
+    writePage(monthInput(u"2005"_s, u"03"_s,
+                         {entry(u"2005年03月01日"_s, u"三月一日"_s), entry(u"2005年03月20日"_s, u"春"_s)}));
+    open();
+    s().setTitle(u"前月の前に"_s);
+    typeMonth(u"2005"_s, u"1"_s);
+    s().showPreviousMonth();
+    EXPECT_EQ(shownMonth(), u"2004/12 2004/12"_s);
+    EXPECT_TRUE(pageBytes(u"200511"_s).contains(textfile::encode(u"前月の前に")));
+    EXPECT_EQ(s().editor().date, u"2004年12月01日"_s);
+    EXPECT_EQ(selectedCells(), QList<int>{4}); // 1 December 2004 is a Wednesday
+    EXPECT_EQ(focus.last(), DiarySession::Focus::Title);
+
+    typeMonth(u"2005"_s, u"12"_s);
+    s().showNextMonth(); // 1 January 2006 is a Sunday holiday
+    EXPECT_EQ(shownMonth(), u"2006/01 2006/01"_s);
+    EXPECT_TRUE(QFile::exists(page(u"200412"_s)));
+    EXPECT_EQ(s().holidayNames()[1], u"元旦"_s);
+    EXPECT_EQ(s().holidayNames()[2], u"振替休日"_s);
+    EXPECT_EQ(s().dayCells()[2].colour, CellColour::Red);
+    s().showNextMonth(); // the names of the month before do not linger
+    EXPECT_TRUE(s().holidayNames()[1].isEmpty() && s().holidayNames()[2].isEmpty());
+    EXPECT_EQ(s().holidayNames()[14], u"建国記念の日"_s);
+
+    typeMonth(u"2005"_s, u"3"_s);
+    s().showChosenMonth();
+    EXPECT_EQ(shownMonth(), u"2005/03 2005/03"_s);
+    EXPECT_EQ(s().editor().date, u"2005年03月01日"_s);
+    EXPECT_EQ(s().editor().title, u"三月一日"_s);
+    EXPECT_EQ(s().entries().count, 2);
+    EXPECT_TRUE(s().dayCells()[22].bold); // 20 March
+
+    // Today's month and day in another year: that year's entry of the day is shown, and so survives.
+    writePage(monthInput(u"2006"_s, u"11"_s, {entry(u"2006年11月05日"_s, u"一年後"_s)}));
+    typeMonth(u"2006"_s, u"11"_s);
+    s().showChosenMonth();
+    EXPECT_EQ(s().editor().date, u"2006年11月05日"_s);
+    EXPECT_EQ(s().editor().title, u"一年後"_s);
+    EXPECT_TRUE(selectedCells().isEmpty());
+    for (int k = 1; k <= 42; ++k)
+        EXPECT_FALSE(s().dayCells()[size_t(k)].flat) << k;
+    EXPECT_TRUE(messages.shown.isEmpty());
+}
+
+TEST_F(SessionMonthTest, RefusedYearOrMonthChangesNothingWhicheverMonthCommandIsUsed) {
+    writePage(monthInput(u"2005"_s, u"11"_s,
+                         {entry(u"2005年11月04日"_s, u"四日"_s), entry(u"2005年11月05日"_s, u"五日"_s, u"a\r\nb"_s)}));
+    open();
+    s().setLink(0, {u"リンク"_s, QString()});
+    const EntryTable table = s().entries();
+    const auto looks = s().dayCells();
+
+    const QString e4 = u"1～12(半角)の間で入力して下さい"_s, e5 = u"1900～2999(半角)の間で入力して下さい"_s;
+    // Year, month, what is said: the year is checked first, and a year that is no number is refused by the
+    // writing of the month being left too.
+    const QStringList cases[] = {
+        {u"1899"_s, u"11"_s, e5},  {u"3000"_s, u"11"_s, e5}, {u"2005.5"_s, u"11"_s, e5},
+        {u"2005"_s, u"13"_s, e4},  {u"2005"_s, u"0"_s, e4},  {u"2005"_s, u"abc"_s, e4},
+        {u"2005"_s, u"3.0"_s, e4}, {u"1899"_s, u"13"_s, e5}, {u"abc"_s, u"11"_s, u"半角数値で入力して下さい"_s, e5}};
+    for (const QStringList& c : cases) {
+        for (auto command :
+             {&DiarySession::showChosenMonth, &DiarySession::showPreviousMonth, &DiarySession::showNextMonth}) {
+            SCOPED_TRACE((c[0] + u' ' + c[1]).toStdString());
+            messages.clear();
+            typeMonth(c[0], c[1]);
+            (s().*command)();
+            EXPECT_EQ(messages.texts(), c.mid(2));
+            EXPECT_EQ(shownMonth(), c[0] + u'/' + c[1] + u" 2005/11"_s); // the typed text stays
+            EXPECT_TRUE(s().entries() == table);
+            EXPECT_EQ(s().links()[0].title, u"リンク"_s);
+            EXPECT_TRUE(s().dayCells() == looks);
+        }
+    }
+}
+
+TEST_F(SessionMonthTest, MonthNotReadCompletelyIsShownButNeverWrittenOver) {
+    // A full month with one entry block copied in: 32 blocks.
+    QString text = textfile::decodeWithReferences(renderMonthPage(fullMonth(u"11"_s)).page.bytes);
+    const qsizetype start = text.indexOf(u"<a name=name1>"_s);
+    text.insert(start, text.mid(start, text.indexOf(u"<hr>\r\n"_s, start) + 6 - start));
+    const QByteArray broken = textfile::encode(text);
+    ASSERT_TRUE(writeBytes(page(u"200511"_s), broken));
+    open();
+    const QString notWritable = messageText(Msg::MonthNotWritable, {u"200511.html"_s});
+    EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::PageTooManyEntries, {u"200511.html"_s})});
+    EXPECT_EQ(s().entries().count, 31);
+    EXPECT_EQ(s().editor().title, u"日記"_s); // what was read is on screen
+    EXPECT_EQ(s().blockedPage(), u"200511.html"_s);
+
+    s().setTitle(u"上書きしない"_s);
+    for (const std::function<void()>& command : generateThenNextMonth()) { // the month still moves on
+        messages.clear();
+        command();
+        EXPECT_EQ(messages.texts(), QStringList{notWritable});
+        EXPECT_EQ(pageBytes(u"200511"_s), broken);
+    }
+    EXPECT_EQ(shownMonth(), u"2005/12 2005/12"_s);
+    EXPECT_FALSE(s().blockedPage().has_value());
+    s().generate();
+    EXPECT_TRUE(QFile::exists(page(u"200512"_s)));
+
+    ASSERT_TRUE(QDir().mkpath(page(u"200601"_s))); // a folder where the page should be: unreadable
+    messages.clear();
+    s().showNextMonth();
+    s().generate();
+    EXPECT_EQ(messages.texts(), (QStringList{messageText(Msg::PageUnreadable, {u"200601.html"_s}),
+                                             messageText(Msg::MonthNotWritable, {u"200601.html"_s})}));
+}
+
+TEST_F(SessionMonthTest, FullEntryTableRefusesANewDateAndKeepsTheEditor) {
+    clock.date = QDate(2005, 10, 5);
+    writePage(fullMonth(u"10"_s));
+    const QByteArray before = pageBytes(u"200510"_s);
+    open();
+    ASSERT_EQ(s().entries().count, 31);
+    s().chooseDay(37); // 31 October: no row
+    const EntryTable table = s().entries();
+    s().setTitle(u"新しい日記"_s);
+
+    s().chooseDay(8);
+    const QString full = messageText(Msg::EntryTableFull, {u"2005年10月31日"_s});
+    EXPECT_EQ(messages.texts(), QStringList{full});
+    EXPECT_EQ(s().editor(), entry(u"2005年10月31日"_s, u"新しい日記"_s));
+    EXPECT_EQ(selectedCells(), QList<int>{37});
+    EXPECT_TRUE(s().entries() == table);
+
+    messages.clear();
+    s().generate();
+    s().showNextMonth();
+    EXPECT_EQ(messages.texts(), (QStringList{full, full}));
+    EXPECT_EQ(pageBytes(u"200510"_s), before);
+    EXPECT_EQ(shownMonth(), u"2005/10 2005/10"_s);
+
+    messages.clear(); // a blank editor has nothing to keep: the choice goes through without a word
+    s().setTitle(QString());
+    s().chooseDay(8);
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_EQ(s().editor().date, u"2005年10月02日"_s);
+}
+
+// --- start and close --------------------------------------------------------------------------------------
+
+TEST_F(SessionMonthTest, FirstStartWithoutFdirIniSaysSoAndEndsWithoutWritingAnything) {
+    ASSERT_TRUE(QDir(home() + u"/ini"_s).removeRecursively() && QDir(folder(u"diary"_s)).removeRecursively());
+    open();
+    EXPECT_FALSE(started);
+    EXPECT_EQ(messages.texts(), QStringList{kStartupFailed});
+    EXPECT_EQ(ended->count(), 1);
+    EXPECT_TRUE(s().close()); // the close writes nothing either
+    EXPECT_FALSE(QFileInfo::exists(home() + u"/ini"_s));
+    EXPECT_FALSE(QFileInfo::exists(folder(u"diary"_s)));
+}
+
+TEST_F(SessionMonthTest, FdirIniLastLineNamesTheFolder_AnEmptyFileTheDesignTimeOneWhichIsMadeSilently) {
+    makeDiary(u"b"_s);
+    writePage(monthInput(u"2005"_s, u"11"_s, {entry(u"2005年11月05日"_s, u"bの日記"_s)}), u"b"_s);
+    ASSERT_TRUE(writeBytes(fdir(), "a\r\nb\r\n"));
+    open();
+    EXPECT_EQ(s().folderCaption(), folderCaption(u"b"_s));
+    EXPECT_EQ(s().editor().title, u"bの日記"_s);
+
+    ASSERT_TRUE(writeBytes(fdir(), ""));
+    ASSERT_TRUE(QDir(folder(u"diary"_s)).removeRecursively());
+    open();
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_EQ(s().folderText(), u"diary"_s);
+    EXPECT_TRUE(QFileInfo(folder(u"diary/image"_s)).isDir());
+    EXPECT_EQ(readBytes(folder(u"diary/calender.js"_s)), readBytes(home() + u"/calender.js"_s));
+    EXPECT_TRUE(s().uploadList().contains(u"[フォルダ]image"_s)); // listed after it was made
+}
+
+TEST_F(SessionMonthTest, DiaryFolderWithoutImageRunsButClosingTouchesNothing) {
+    ASSERT_TRUE(QDir(folder(u"diary/image"_s)).removeRecursively());
+    ASSERT_TRUE(writeBytes(home() + u"/ini/app_diary.ini"_s, "[FTP]never.read\r\n"));
+    open();
+    EXPECT_TRUE(started);
+    EXPECT_EQ(messages.texts(), QStringList{kImageMissing});
+    EXPECT_TRUE(s().connection().host.isEmpty()); // nothing further was loaded
+    // Not even the name of a missing folder in the box is asked about or made.
+    messages.clear();
+    s().setFolderText(u"elsewhere"_s);
+    EXPECT_TRUE(s().close());
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_EQ(readBytes(fdir()), QByteArray("diary\r\n"));
+    EXPECT_FALSE(QFileInfo::exists(folder(u"elsewhere"_s)));
+}
+
+TEST_F(SessionMonthTest, ClosingRecordsTheFolderInTheBoxAndAsksBeforeMakingAMissingOne) {
+    makeDiary(u"other"_s);
+    const auto question = [](const QString& name) { return messageText(Msg::FolderMissingCreate, {name}); };
+    const struct {
+        QString name;
+        std::deque<Answer> answers;
+        QStringList told;
+        bool recorded;
+    } cases[] = {
+        {u"other"_s, {}, {}, true}, // typed, never switched to
+        {u"新しい日記"_s, {Answer::No}, {question(u"新しい日記"_s)}, false},
+        {u"新しい日記"_s, {Answer::Yes}, {question(u"新しい日記"_s), u"新しい日記フォルダを作成しました。"_s}, true},
+        {u"no/such"_s,
+         {Answer::Yes},
+         {question(u"no/such"_s),
+          messageText(Msg::FolderCreateFailed, {QDir::toNativeSeparators(folder(u"no/such"_s))})},
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        ASSERT_TRUE(writeBytes(fdir(), "a\r\ndiary\r\n"));
+        open();
+        messages.clear();
+        s().setFolderText(c.name);
+        messages.answers = c.answers;
+        EXPECT_TRUE(s().close());
+        EXPECT_EQ(messages.texts(), c.told);
+        EXPECT_EQ(readBytes(fdir()), c.recorded ? textfile::encode(c.name + u"\r\n"_s) : QByteArray("a\r\ndiary\r\n"));
+        EXPECT_EQ(QFileInfo(folder(c.name) + u"/image"_s).isDir(), c.recorded);
+    }
+
+    open();
+    ASSERT_TRUE(QFile::remove(fdir()));
+    ASSERT_TRUE(QDir().mkpath(fdir() + u"/kept"_s)); // fdir.ini cannot replace a folder
+    EXPECT_TRUE(s().close());
+    ASSERT_EQ(messages.shown.size(), 1);
+    EXPECT_TRUE(messages.shown[0].text.startsWith(u"エラーが発生しました。\r\n"_s));
+}
+
+TEST_F(SessionMonthTest, ClosingWithUnwrittenEditsAsks_NoDiscards_YesWritesOrStaysOpenWhenThePageIsRefused) {
+    writePage(monthInput(u"2005"_s, u"11"_s, {entry(u"2005年11月05日"_s, u"元の日記"_s)}));
+    const QByteArray before = pageBytes(u"200511"_s);
+    open();
+    EXPECT_FALSE(s().hasUnwrittenEdits());
+    s().setSiteTitle(u"新しいサイト名"_s); // the site title is written text too
+    messages.answers = {Answer::No};
+    EXPECT_TRUE(s().close());
+    EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::UnsavedEdits)});
+    EXPECT_EQ(pageBytes(u"200511"_s), before);
+
+    open();
+    s().setTitle(u"写真"_s);
+    s().setMedia(u"a.jpg"_s); // no ";": the page is refused
+    messages.answers = {Answer::Yes};
+    EXPECT_FALSE(s().close());
+    EXPECT_EQ(messages.texts(),
+              (QStringList{messageText(Msg::UnsavedEdits), messageText(Msg::MediaNamesUnterminated)}));
+
+    s().setMedia(u"a.jpg;"_s);
+    messages.answers = {Answer::Yes};
+    EXPECT_TRUE(s().close());
+    EXPECT_TRUE(pageBytes(u"200511"_s).contains(textfile::encode(u"写真")));
+}
+
+TEST_F(SessionMonthTest, WrittenOrUntouchedMonthsAskNothing) {
+    open();
+    // A choice of another day stores a blank entry for today's date, which the page never shows.
+    s().chooseDay(cellOf(2005, 11, 9));
+    EXPECT_FALSE(s().hasUnwrittenEdits());
+    s().setTitle(u"九日"_s);
+    EXPECT_TRUE(s().hasUnwrittenEdits());
+    s().generate(); // written
+    EXPECT_FALSE(s().hasUnwrittenEdits());
+    s().setLink(0, {u"十月"_s, u"200510"_s});
+    s().showNextMonth(); // the month command writes the month it leaves
+    EXPECT_TRUE(s().close());
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_TRUE(pageBytes(u"200511"_s).contains("200510.html"));
+}
+
+} // namespace

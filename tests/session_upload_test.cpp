@@ -1,0 +1,164 @@
+// The session's upload: the question, the run on a worker thread over a recording FTP session, its
+// progress, cancel, clean-up and the question when the program closes in the middle.
+#include "session_fixture.h"
+
+#include <QSemaphore>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace tsuzuri;
+using namespace tsuzuri::test;
+using upload::Command;
+using upload::testing::FakeFtpSession;
+
+namespace {
+
+const QString kQuestion =
+    u"【 diary 】内の選択されたファイルを\r\n【 www/diary 】配下にアップロードします。\r\nよろしいですか？"_s;
+const QString kDone = u"アップロード完了"_s;
+const QStringList kPhotos{u"a.jpg"_s, u"b.jpg"_s};
+const QString kImage = u"[フォルダ]image"_s, kCss = u"[ファイル]calender.css"_s;
+
+class SessionUploadTest : public SessionTest {
+protected:
+    void SetUp() override {
+        SessionTest::SetUp();
+        for (const auto& [name, bytes] : {std::pair{u"image/a.jpg"_s, QByteArray(3000, 'a')},
+                                          {u"image/b.jpg"_s, QByteArray(1000, 'b')},
+                                          {u"image/keep/k.jpg"_s, QByteArray("k")},
+                                          {u"calender.css"_s, QByteArray(1000, 'c')}})
+            ASSERT_TRUE(writeBytes(diary(name), bytes));
+        open();
+        s().setConnection({u"ftp.example.jp"_s, u"me"_s, u"pw"_s, u"www/diary"_s, 0});
+        QObject::connect(&s().uploads(), &UploadController::progressChanged, session.get(),
+                         [this](const upload::UploadProgress& p) { progress << p; });
+        messages.clear();
+    }
+
+    QString diary(const QString& rel) const { return folder(u"diary/"_s) + rel; }
+    QString put(const QString& rel) const {
+        return u"PUT \""_s + QDir::toNativeSeparators(diary(rel)) + u"\" /www/diary/"_s + rel;
+    }
+    QStringList imageFiles() const { return QDir(diary(u"image"_s)).entryList(QDir::Files, QDir::Name); }
+    void setCleanUp(int value) {
+        ConnectionSettings c = s().connection();
+        c.deleteAfterUpload = value;
+        s().setConnection(c);
+    }
+    void upload(const QStringList& selected = {}) {
+        messages.answers.push_back(Answer::Yes);
+        s().uploads().start(selected);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !s().uploads().isRunning(); }, 10000));
+    }
+    // A run whose first file never finishes going out by itself.
+    void startBlockedRun() {
+        ftp.script = [](FakeFtpSession& f) { f.blockPuts = true; };
+        setCleanUp(1);
+        messages.answers.push_back(Answer::Yes);
+        s().uploads().start({kImage});
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return !progress.isEmpty() && !progress.last().currentFile.isEmpty(); }, 10000));
+    }
+
+    QList<upload::UploadProgress> progress;
+};
+
+TEST_F(SessionUploadTest, Question_ShowsTheNamesAsTyped_AndNoSendsNothing) {
+    messages.answers.push_back(Answer::No);
+    s().uploads().start({kImage});
+    EXPECT_EQ(messages.texts(), QStringList{kQuestion});
+    EXPECT_TRUE(ftp.made.empty());
+    EXPECT_FALSE(s().uploads().isRunning());
+}
+
+TEST_F(SessionUploadTest, Example_SendsTheCommandsInOrder_ReportsProgress_ThenDone_KeepsThePhotos) {
+    QSemaphore gate;
+    ftp.script = [&](FakeFtpSession& f) {
+        f.during = [&](const Command& c) {
+            if (c.remotePath.endsWith(u"b.jpg"_s))
+                gate.tryAcquire(1, 10000);
+        };
+    };
+    QSignalSpy started(&s().uploads(), &UploadController::started);
+    QSignalSpy finished(&s().uploads(), &UploadController::finished);
+    messages.answers.push_back(Answer::Yes);
+    s().uploads().start({kImage, kCss});
+    EXPECT_EQ(started.count(), 1);
+    // a.jpg (3000 of 5000 bytes) is on the server, b.jpg is going out; the event loop keeps running.
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !progress.isEmpty() && progress.last().currentFile == u"image/b.jpg"_s; }, 10000));
+    EXPECT_TRUE(s().uploads().isRunning());
+    EXPECT_EQ(progress.last().filesDone, 1);
+    EXPECT_EQ(progress.last().bytesSent, 3000);
+    EXPECT_EQ(progress.last().bytesTotal, 5000);
+    s().uploads().start({kImage}); // a second run never starts beside the first
+    EXPECT_EQ(messages.shown.size(), 1);
+
+    gate.release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !s().uploads().isRunning(); }, 10000));
+    EXPECT_EQ(finished.count(), 1);
+    EXPECT_EQ(ftp.last().login_, (QStringList{u"ftp.example.jp"_s, u"me"_s, u"pw"_s}));
+    EXPECT_EQ(ftp.last().commands, (QStringList{u"MKDIR \"www\""_s, u"MKDIR \"www/diary\""_s,
+                                                u"MKDIR \"/www/diary/image\""_s, put(u"image/a.jpg"_s),
+                                                put(u"image/b.jpg"_s), put(u"calender.css"_s), u"close"_s, u"QUIT"_s}));
+    EXPECT_EQ(messages.texts(), (QStringList{kQuestion, kDone}));
+    EXPECT_EQ(progress.last().filesDone, 3); // the last figures arrived before the outcome
+    EXPECT_EQ(imageFiles(), kPhotos);        // the clean-up is off
+}
+
+TEST_F(SessionUploadTest, CleanUp_OnlyWhenTicked_AndOnlyAfterEveryFileArrived_LeavesSubfolders) {
+    setCleanUp(2); // a greyed box is not a ticked one
+    upload({kImage});
+    EXPECT_EQ(messages.texts().last(), kDone);
+    EXPECT_EQ(imageFiles(), kPhotos);
+
+    // A refused login, and a run where a.jpg arrived but b.jpg did not: errors with the server's reason.
+    setCleanUp(1);
+    ftp.script = [](FakeFtpSession& f) { f.refuseLogin = u"530 Login incorrect."_s; };
+    upload({kImage});
+    EXPECT_EQ(messages.texts().last(), u"エラーが発生しました。\r\n530 Login incorrect."_s);
+    EXPECT_TRUE(ftp.last().commands.isEmpty());
+    ftp.script = [&](FakeFtpSession& f) { f.failOn = put(u"image/b.jpg"_s); };
+    upload({kImage});
+    EXPECT_EQ(messages.texts().last(), u"エラーが発生しました。\r\n550 Permission denied."_s);
+    EXPECT_EQ(imageFiles(), kPhotos);
+
+    ftp.script = nullptr;
+    upload({kImage});
+    EXPECT_EQ(messages.texts().last(), kDone);
+    EXPECT_TRUE(imageFiles().isEmpty());
+    EXPECT_TRUE(QFile::exists(diary(u"image/keep/k.jpg"_s)));
+}
+
+TEST_F(SessionUploadTest, CancelStopsTheRun_NothingDeleted) {
+    startBlockedRun();
+    QSignalSpy cancelling(&s().uploads(), &UploadController::cancelling);
+    s().uploads().cancel();
+    EXPECT_EQ(cancelling.count(), 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !s().uploads().isRunning(); }, 10000));
+    EXPECT_EQ(messages.texts().last(), u"アップロードを中止しました。"_s);
+    EXPECT_EQ(imageFiles(), kPhotos);
+}
+
+TEST_F(SessionUploadTest, ClosingDuringTheRunAsksFirst_YesStopsIt_DestroyingTheSessionStopsIt) {
+    startBlockedRun();
+    messages.answers.push_back(Answer::No);
+    EXPECT_FALSE(s().uploads().stopForClose());
+    EXPECT_TRUE(s().uploads().isRunning());
+    EXPECT_EQ(messages.texts().last(), u"アップロード中です。\r\nアップロードを中止して終了しますか？"_s);
+
+    messages.answers.push_back(Answer::Yes);
+    EXPECT_TRUE(s().uploads().stopForClose());
+    EXPECT_FALSE(s().uploads().isRunning());
+    EXPECT_GE(ftp.last().abandoned, 1);
+    QTest::qWait(50); // nothing more is told, and no photo goes
+    EXPECT_EQ(messages.shown.size(), 3);
+    EXPECT_EQ(imageFiles(), kPhotos);
+
+    startBlockedRun();
+    session.reset();
+    EXPECT_GE(ftp.last().abandoned, 1);
+    QTest::qWait(20);
+}
+
+} // namespace

@@ -1,0 +1,256 @@
+// The main window over a real session: what only widgets show — wiring, focus, drops, layout, names.
+#include "session_fixture.h"
+
+#include "ui/day_cell.h"
+#include "ui/main_window.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QDropEvent>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QUrl>
+
+using namespace Qt::StringLiterals;
+using namespace tsuzuri;
+using namespace tsuzuri::test;
+using upload::testing::FakeFtpSession;
+
+namespace {
+
+class NoDialogs final : public DialogRunner {
+public:
+    QStringList shown;
+    void run(QDialog& dialog) override { shown << dialog.windowTitle(); }
+};
+
+class WindowTest : public SessionTest {
+protected:
+    void openWindow(bool start = true) {
+        window = std::make_unique<MainWindow>(
+            home(), WindowServices{{&messages, &clock, &clipboard, &launcher, &files, &copyProgress, &ftp, &folders},
+                                   &dialogs});
+        if (start) {
+            ASSERT_TRUE(window->start());
+        }
+        window->show();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        messages.clear();
+    }
+    DiarySession& ws() { return window->session(); }
+
+    // A control found as a screen reader finds it: by the name it reads out.
+    template <class W = QWidget> W* named(const QString& accessibleName) const {
+        for (W* w : window->findChildren<W*>()) {
+            if (w->accessibleName() == accessibleName) {
+                return w;
+            }
+        }
+        ADD_FAILURE() << "no control named " << accessibleName.toStdString();
+        return nullptr;
+    }
+    // Typing as an input method commits Japanese text: the box takes it as the user's own edit.
+    static void type(QWidget* box, const QString& text) {
+        QInputMethodEvent commit;
+        commit.setCommitString(text);
+        QCoreApplication::sendEvent(box, &commit);
+    }
+    DayCell* cell(int k) const { return window->findChild<DayCell*>(u"dayCell"_s + QString::number(k)); }
+    void showTab(const QString& title) {
+        auto* tabs = window->findChild<QTabWidget*>();
+        for (int i = 0; i < tabs->count(); ++i)
+            if (tabs->tabText(i) == title)
+                tabs->setCurrentIndex(i);
+    }
+
+    NoDialogs dialogs;
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(WindowTest, EveryControlHasAnAccessibleName_AndNothingIsClippedAtTheMinimumSize) {
+    openWindow();
+    window->resize(window->minimumSizeHint());
+    EXPECT_LE(window->minimumSizeHint().width(), 800);
+    EXPECT_LE(window->minimumSizeHint().height(), 600);
+    auto* tabs = window->findChild<QTabWidget*>();
+    for (int i = 0; i < tabs->count(); ++i) {
+        tabs->setCurrentIndex(i);
+        QApplication::processEvents();
+        for (QWidget* w : window->findChildren<QWidget*>()) {
+            if (!w->isVisible())
+                continue;
+            const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
+                                 qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QListWidget*>(w);
+            if (control && !qobject_cast<DayCell*>(w)) {
+                EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
+            }
+            // A label or button narrower or lower than its text needs is cut.
+            if (qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w)) {
+                const QSize need = w->minimumSizeHint();
+                EXPECT_TRUE(w->width() >= need.width() || w->sizePolicy().horizontalPolicy() == QSizePolicy::Ignored)
+                    << w->objectName().toStdString() << " on tab " << i;
+                EXPECT_GE(w->height(), need.height()) << w->objectName().toStdString() << " on tab " << i;
+            }
+            if (qobject_cast<QLineEdit*>(w)) {
+                EXPECT_GE(w->width(), 36) << w->objectName().toStdString() << " on tab " << i;
+            }
+        }
+    }
+}
+
+TEST_F(WindowTest, ClicksAndTypingReachTheSession_AndTheBoxesShowWhatItHolds) {
+    writePage(
+        monthInput(u"2005"_s, u"11"_s, {entry(u"2005年11月04日"_s, u"四日"_s, u"本文\r\n二行目"_s, u"x.jpg;"_s)}));
+    openWindow();
+    auto* title = named<QLineEdit>(u"タイトル"_s);
+    auto* body = named<QPlainTextEdit>(u"本文"_s);
+    QTest::mouseClick(cell(6), Qt::LeftButton);
+    EXPECT_EQ(named<QLabel>(u"日付"_s)->text(), u"2005年11月04日"_s);
+    EXPECT_EQ(title->text(), u"四日"_s);
+    EXPECT_EQ(body->toPlainText(), u"本文\n二行目"_s); // the box shows LF, the session keeps CR LF
+    EXPECT_EQ(named<QLineEdit>(u"画像/動画"_s)->text(), u"x.jpg;"_s);
+    EXPECT_EQ(QApplication::focusWidget(), title);
+    EXPECT_EQ(cell(6)->palette().color(QPalette::Window), QColor(0xFF, 0xFF, 0xFF));
+
+    title->selectAll();
+    type(title, u"晴れ"_s);
+    body->setPlainText(u"一\n二"_s);
+    type(named<QLineEdit>(u"サイトのタイトル"_s), u"綴"_s);
+    type(named<QLineEdit>(u"リンク1のファイル名"_s), u"200510"_s);
+    type(named<QLineEdit>(u"リンク1の日本語名"_s), u"十月"_s);
+    EXPECT_EQ(ws().editor(), entry(u"2005年11月04日"_s, u"晴れ"_s, u"一\r\n二"_s, u"x.jpg;"_s));
+    named<QPushButton>(u"HTMLを作成"_s)->click();
+    EXPECT_TRUE(pageBytes(u"200511"_s).contains(textfile::encode(u"晴れ")));
+    EXPECT_EQ(named<QLineEdit>(u"リンク1のファイル名"_s)->text(), u"200510.html"_s);
+    named<QPushButton>(u"日記本文をコピー"_s)->click();
+    EXPECT_EQ(clipboard.texts, QStringList{ws().snippets().diary});
+    EXPECT_EQ(named<QPlainTextEdit>(u"日記本文"_s)->toPlainText(),
+              QString(ws().snippets().diary).replace(u"\r\n"_s, u"\n"_s));
+
+    named<QPushButton>(u"本文削除"_s)->click();
+    EXPECT_TRUE(body->toPlainText().isEmpty() && ws().editor().body.isEmpty());
+    type(named<QLineEdit>(u"月"_s), u"2"_s); // "11" becomes "112": refused
+    named<QPushButton>(u"指定月"_s)->click();
+    EXPECT_EQ(messages.texts(), QStringList{codedMessageText(u"e4"_s)});
+    named<QLineEdit>(u"月"_s)->setText(u"12"_s);
+    emit named<QLineEdit>(u"月"_s)->textEdited(u"12"_s);
+    named<QPushButton>(u"指定月"_s)->click();
+    EXPECT_EQ(cell(5)->text(), u"1"_s); // 1 December 2005 is a Thursday
+    EXPECT_TRUE(cell(5)->toolTip().isEmpty());
+    named<QPushButton>(u"前月"_s)->click();
+    EXPECT_EQ(cell(5)->toolTip(), u"文化の日"_s);
+    EXPECT_EQ(cell(6)->accessibleName(), u"4日"_s);
+    EXPECT_TRUE(cell(6)->font().bold());
+}
+
+TEST_F(WindowTest, FocusGuard_MediaBoxLeaveCheck_FolderNameLeaveQuestion_AndDrops) {
+    openWindow(false); // never started: the date label is empty
+    named<QPlainTextEdit>(u"本文"_s)->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(messages.texts(), QStringList{u"日にちが選択されていません。"_s});
+    EXPECT_EQ(QApplication::focusWidget(), named(u"HTMLを作成"_s));
+
+    ws().start();
+    messages.clear();
+    auto* mediaBox = named<QLineEdit>(u"画像/動画"_s);
+    mediaBox->setFocus(Qt::TabFocusReason);
+    type(mediaBox, u"a.jpg"_s);
+    named(u"タイトル"_s)->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(messages.texts().value(0), messageText(Msg::MediaNamesUnterminated));
+    EXPECT_EQ(QApplication::focusWidget(), mediaBox) << "the box gets the focus back";
+    mediaBox->clear();
+    emit mediaBox->textEdited(QString());
+    messages.clear();
+
+    // A file manager's drop onto the media box: attached once the drop has returned.
+    const QString photo = root.path() + u"/Pictures/p.jpg"_s;
+    ASSERT_TRUE(writeBytes(photo, "P"));
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(photo)});
+    const QPoint at = mediaBox->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(mediaBox, &enter);
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(mediaBox, &drop);
+    EXPECT_TRUE(enter.isAccepted() && drop.isAccepted());
+    EXPECT_TRUE(mediaBox->text().isEmpty());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(mediaBox->text(), u"p.jpg;"_s);
+    EXPECT_EQ(readBytes(folder(u"diary/image/p.jpg"_s)), QByteArray("P"));
+    EXPECT_EQ(QApplication::focusWidget(), mediaBox);
+    EXPECT_TRUE(messages.shown.isEmpty());
+
+    // The folder name box: leaving it with another name asks; No puts the name back.
+    makeDiary(u"other"_s);
+    auto* folderBox = named<QLineEdit>(u"日記フォルダ"_s);
+    folderBox->setFocus(Qt::MouseFocusReason);
+    folderBox->selectAll();
+    type(folderBox, u"other"_s);
+    messages.clear();
+    messages.answers = {Answer::No};
+    named(u"サイトのタイトル"_s)->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::FolderNameChanged)});
+    EXPECT_EQ(folderBox->text(), u"diary"_s);
+}
+
+TEST_F(WindowTest, UploadTabShowsTheRunAndClosingAsksAboutItAndAboutUnwrittenEdits) {
+    ASSERT_TRUE(writeBytes(folder(u"diary/image/a.jpg"_s), "a"));
+    openWindow();
+    showTab(u"アップロード"_s);
+    auto* list = named<QListWidget>(u"アップロードファイル（フォルダ）一覧"_s);
+    ASSERT_EQ(list->count(), 1);
+    type(named<QLineEdit>(u"接続先"_s), u"ftp.example.jp"_s);
+    EXPECT_EQ(ws().connection().host, u"ftp.example.jp"_s);
+    list->item(0)->setSelected(true);
+    ftp.script = [](FakeFtpSession& f) { f.blockPuts = true; };
+    messages.answers = {Answer::Yes};
+    named<QPushButton>(u"アップロード"_s)->click();
+    auto* current = named<QLabel>(u"送信中のファイル"_s);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return current->text().startsWith(u"送信中"_s); }, 10000));
+    EXPECT_FALSE(named(u"アップロード"_s)->isEnabled() || named(u"再読込み"_s)->isEnabled());
+    EXPECT_TRUE(named(u"アップロードの進み具合"_s)->isVisible());
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+
+    named<QPushButton>(u"アップロードの中止"_s)->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !ws().uploads().isRunning(); }, 10000));
+    EXPECT_TRUE(named(u"アップロード"_s)->isEnabled() && named(u"アップロードの進み具合"_s)->isHidden());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(list->item(0)->isSelected());
+
+    // Closing with an unwritten entry asks; the answer No closes without writing.
+    type(named<QLineEdit>(u"サイトのタイトル"_s), u"新しい"_s);
+    QSignalSpy ended(window.get(), &MainWindow::programEnded);
+    messages.clear();
+    messages.answers = {Answer::No};
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::UnsavedEdits)});
+    EXPECT_EQ(ended.count(), 1);
+    EXPECT_FALSE(QFile::exists(page(u"200511"_s)));
+}
+
+TEST_F(WindowTest, MenusOpenThePageElsewhereAndTheAboutBox_ASwitchShowsTheDiaryTab) {
+    openWindow();
+    showTab(u"その他の設定"_s);
+    named<QPushButton>(u"読込"_s)->click();
+    EXPECT_EQ(window->findChild<QTabWidget*>()->currentIndex(), 0);
+    for (QAction* a : window->findChildren<QAction*>()) {
+        if (a->text() == u"IEで確認(&O)"_s || a->text() == u"バージョン情報(&A)"_s)
+            a->trigger();
+    }
+    ASSERT_EQ(launcher.started.size(), 1);
+    EXPECT_EQ(launcher.started[0].arguments, QStringList{page(u"200511"_s)});
+    EXPECT_EQ(dialogs.shown, QStringList{u"バージョン情報"_s});
+}
+
+} // namespace

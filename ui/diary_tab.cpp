@@ -1,0 +1,109 @@
+#include "ui/diary_tab.h"
+
+#include "diary/diary_session.h"
+#include "diary/media_commands.h"
+#include "ui/focus_hooks.h"
+#include "ui/plain_text.h"
+#include "ui_diary_tab.h"
+
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
+
+namespace tsuzuri {
+
+namespace {
+
+// A file manager's drag: a URL list with at least one local file. Anything else (typed text dragged from
+// another box) is left to the line edit.
+bool isFileDrag(const QMimeData* mime) {
+    if (!mime || !mime->hasUrls())
+        return false;
+    const QList<QUrl> urls = mime->urls();
+    return std::any_of(urls.cbegin(), urls.cend(), [](const QUrl& url) { return url.isLocalFile(); });
+}
+
+} // namespace
+
+DiaryTab::DiaryTab(QWidget* parent) : QWidget(parent), ui_(std::make_unique<Ui::DiaryTab>()) {
+    ui_->setupUi(this);
+    ui_->form->setColumnStretch(2, 1);
+    ui_->form->setRowStretch(2, 1);
+    ui_->mediaEdit->installEventFilter(this);
+}
+
+DiaryTab::~DiaryTab() = default;
+
+void DiaryTab::bind(DiarySession& session) {
+    session_ = &session;
+    connect(ui_->titleEdit, &QLineEdit::textEdited, &session, &DiarySession::setTitle);
+    connect(ui_->mediaEdit, &QLineEdit::textEdited, &session, &DiarySession::setMedia);
+    connect(ui_->bodyEdit, &QPlainTextEdit::textChanged, this, [this] {
+        if (!showing_)
+            session_->setBody(boxText(ui_->bodyEdit));
+    });
+    for (QWidget* box : {static_cast<QWidget*>(ui_->titleEdit), static_cast<QWidget*>(ui_->bodyEdit),
+                         static_cast<QWidget*>(ui_->mediaEdit)})
+        onFocusEntering(box, [&session] { session.editorMayTakeFocus(); });
+    onFocusLeaving(ui_->mediaEdit, [&session] { session.media().leaveBox(); });
+    connect(ui_->clearBodyButton, &QPushButton::clicked, &session, &DiarySession::clearBody);
+    connect(ui_->browseMediaButton, &QPushButton::clicked, &session, [&session] { session.media().browse(); });
+    connect(&session, &DiarySession::editorChanged, this, &DiaryTab::showEditor);
+    showEditor();
+}
+
+void DiaryTab::focusTitle() {
+    ui_->titleEdit->setFocus();
+}
+
+void DiaryTab::focusMedia() {
+    ui_->mediaEdit->setFocus();
+}
+
+void DiaryTab::showEditor() {
+    const DiaryEntry& e = session_->editor();
+    showing_ = true;
+    ui_->dateLabel->setText(e.date);
+    if (ui_->titleEdit->text() != e.title)
+        ui_->titleEdit->setText(e.title);
+    if (boxText(ui_->bodyEdit) != e.body)
+        setBoxText(ui_->bodyEdit, e.body);
+    if (ui_->mediaEdit->text() != e.media)
+        ui_->mediaEdit->setText(e.media);
+    showing_ = false;
+}
+
+bool DiaryTab::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != ui_->mediaEdit || !session_)
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        if (!isFileDrag(drag->mimeData()))
+            return false;
+        drag->setDropAction(Qt::CopyAction);
+        drag->accept();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (!isFileDrag(drop->mimeData()))
+            return false;
+        QStringList paths;
+        for (const QUrl& url : drop->mimeData()->urls())
+            paths << (url.isLocalFile() ? url.toLocalFile() : url.toString());
+        drop->setDropAction(Qt::CopyAction);
+        drop->accept();
+        // The copies and questions run after the drop has returned, so the file manager that started the
+        // drag is not held up by them.
+        QTimer::singleShot(0, session_, [session = session_, paths] { session->media().drop(paths); });
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+} // namespace tsuzuri

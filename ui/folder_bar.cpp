@@ -1,0 +1,37 @@
+#include "ui/folder_bar.h"
+
+#include "diary/diary_session.h"
+#include "diary/folder_commands.h"
+#include "ui/focus_hooks.h"
+#include "ui_folder_bar.h"
+
+namespace tsuzuri {
+
+FolderBar::FolderBar(QWidget* parent) : QWidget(parent), ui_(std::make_unique<Ui::FolderBar>()) {
+    ui_->setupUi(this);
+}
+
+FolderBar::~FolderBar() = default;
+
+QWidget* FolderBar::generateButton() const {
+    return ui_->generateButton;
+}
+
+void FolderBar::bind(DiarySession& session) {
+    session_ = &session;
+    connect(ui_->folderEdit, &QLineEdit::textEdited, &session, &DiarySession::setFolderText);
+    onFocusLeaving(ui_->folderEdit, [&session] { session.folders().leaveFolderText(); });
+    connect(ui_->switchFolderButton, &QPushButton::clicked, &session, [&session] { session.folders().switchFolder(); });
+    connect(ui_->browseFolderButton, &QPushButton::clicked, &session, [&session] { session.folders().browseFolder(); });
+    connect(ui_->generateButton, &QPushButton::clicked, &session, [&session] { session.generate(); });
+    connect(&session, &DiarySession::folderChanged, this, &FolderBar::showFolder);
+    showFolder();
+}
+
+void FolderBar::showFolder() {
+    if (ui_->folderEdit->text() != session_->folderText())
+        ui_->folderEdit->setText(session_->folderText());
+    ui_->folderCaptionLabel->setText(session_->folderCaption());
+}
+
+} // namespace tsuzuri

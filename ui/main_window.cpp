@@ -1,0 +1,113 @@
+#include "ui/main_window.h"
+
+#include "diary/diary_session.h"
+#include "diary/media_commands.h"
+#include "diary/upload_controller.h"
+#include "ui/about_dialog.h"
+#include "ui/qt_services.h"
+#include "ui_main_window.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace tsuzuri {
+
+MainWindow::MainWindow(QString programFolder, WindowServices services, QWidget* parent)
+    : QMainWindow(parent), ui_(std::make_unique<Ui::MainWindow>()), services_(services),
+      session_(std::make_unique<DiarySession>(std::move(programFolder), services.session)) {
+    ui_->setupUi(this);
+    setWindowTitle(applicationTitle());
+    DiarySession& s = *session_;
+    ui_->folderBar->bind(s);
+    ui_->calendarPanel->bind(s);
+    ui_->diaryTab->bind(s);
+    ui_->snippetsTab->bind(s);
+    ui_->linksTab->bind(s);
+    ui_->uploadTab->bind(s);
+    ui_->settingsTab->bind(s);
+
+    connect(ui_->quitAction, &QAction::triggered, this, &QWidget::close);
+    connect(ui_->openInBrowserAction, &QAction::triggered, &s, [&s] { s.media().openInBrowser(); });
+    connect(ui_->openSourceAction, &QAction::triggered, &s, [&s] { s.media().openSource(); });
+    connect(ui_->aboutAction, &QAction::triggered, this, &MainWindow::showAboutBox);
+    connect(&s, &DiarySession::focusRequested, this, [this](DiarySession::Focus f) { moveFocus(int(f)); });
+    connect(&s, &DiarySession::diaryTabRequested, this, [this] { ui_->tabs->setCurrentWidget(ui_->diaryTab); });
+    connect(&s, &DiarySession::startedUp, this, &MainWindow::centreWindow);
+    connect(&s, &DiarySession::endRequested, this, [this] {
+        close();
+        if (!ended_) {
+            ended_ = true;
+            emit programEnded();
+        }
+    });
+    // Everything fits at this size with room to spare; the body box takes what the window grows by.
+    resize(QSize(980, 660).expandedTo(minimumSizeHint()));
+}
+
+MainWindow::~MainWindow() {
+    // The session's upload run is stopped before the tabs that show it are gone.
+    session_.reset();
+}
+
+bool MainWindow::start() {
+    const bool started = session_->start();
+    if (!started && !ended_) {
+        ended_ = true;
+        emit programEnded();
+    }
+    return started;
+}
+
+void MainWindow::moveFocus(int focus) {
+    switch (DiarySession::Focus(focus)) {
+    case DiarySession::Focus::Title:
+        ui_->diaryTab->focusTitle();
+        break;
+    case DiarySession::Focus::Media:
+        ui_->diaryTab->focusMedia();
+        break;
+    case DiarySession::Focus::Generate:
+        ui_->folderBar->generateButton()->setFocus();
+        break;
+    }
+}
+
+// The middle of the screen's work area (the desktop less its panels). A window larger than the area keeps
+// its title bar on screen.
+void MainWindow::centreWindow() {
+    QScreen* screen = this->screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QSize outer = frameGeometry().size();
+    const int left = area.left() + (area.width() - outer.width()) / 2;
+    const int top = area.top() + (area.height() - outer.height()) / 2;
+    move(std::max(left, area.left()), std::max(top, area.top()));
+}
+
+void MainWindow::showAboutBox() {
+    const SessionServices& s = services_.session;
+    if (!s.launcher || !s.messages || !services_.dialogs)
+        return;
+    AboutDialog box(*s.launcher, *s.messages, AboutDialog::homePage(session_->programFolder()), this);
+    services_.dialogs->run(box);
+}
+
+// Closing never loses typed diary text without a word: an upload on its way and edits not yet written are
+// asked about first.
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!session_->uploads().stopForClose() || !session_->close()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    if (!ended_) {
+        ended_ = true;
+        emit programEnded();
+    }
+}
+
+} // namespace tsuzuri
