@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
     tsuzuri::SystemClock clock;
     tsuzuri::QtClipboard clipboard;
     tsuzuri::QtLauncher launcher;
+    launcher.setMessages(&messages);
     tsuzuri::QtFileChooser files;
     tsuzuri::QtCopyProgress copyProgress;
     tsuzuri::QtDialogRunner dialogs;

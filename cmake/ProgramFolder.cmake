@@ -20,6 +20,10 @@ install(CODE [[
         # One line, CR LF, as the program writes it.
         file(WRITE "${home}/ini/fdir.ini" "diary\r\n")
     endif()
+    if(NOT EXISTS "${home}/ini/etc_diary.ini")
+        # The usual sizes, as a new diary folder gets them.
+        file(WRITE "${home}/ini/etc_diary.ini" "[imw]320\r\n[imh]240\r\n[mow]320\r\n[moh]256\r\n[chk]0\r\n")
+    endif()
     if(NOT EXISTS "${home}/diary")
         file(MAKE_DIRECTORY "${home}/diary/image")
         file(COPY "${home}/calender.css" "${home}/calender.js" DESTINATION "${home}/diary")

@@ -10,7 +10,11 @@
 #include "site/month_page_writer.h"
 #include "store/paths.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -21,16 +25,26 @@ namespace {
 // A step of the start-up that cannot go on: the failure path takes over.
 struct StartupFailure {};
 
+// A Japanese keyboard types full-width digits ("２００５") as readily as half-width ones; they are the same
+// number.
+QString halfWidth(const QString& text) {
+    return text.normalized(QString::NormalizationForm_KC);
+}
+
+std::optional<int> wholeNumber(const QString& text) {
+    return parseWholeNumber(halfWidth(text));
+}
+
 // "3" -> "03"; a text that is no number stays as it is.
 QString twoDigits(const QString& text) {
-    const std::optional<int> n = parseWholeNumber(text);
+    const std::optional<int> n = wholeNumber(text);
     return n ? QString::asprintf("%02d", *n) : text;
 }
 
 } // namespace
 
 DiarySession::DiarySession(QString programFolder, SessionServices services, QObject* parent)
-    : QObject(parent), home_(std::move(programFolder)), services_(services),
+    : QObject(parent), home_(std::move(programFolder)), services_(services), sizes_(defaultSizes()),
       folders_(std::make_unique<FolderCommands>(*this)), media_(std::make_unique<MediaCommands>(*this)),
       uploads_(std::make_unique<UploadController>(*this)) {
     Q_ASSERT(services_.messages && services_.clock);
@@ -142,6 +156,12 @@ void DiarySession::startupSteps() {
     monthText_ = shownMonth_ = today.month;
     editor_.date = dateLine(today.year, today.month, today.day);
     readMonthPage(today.month, today.day);
+    // A month that has no page yet keeps the folder's site title: the newest page has it. Taken, not typed:
+    // no edit of the user's.
+    if (siteTitle_.isEmpty()) {
+        siteTitle_ = newestSiteTitle();
+        rememberWritten();
+    }
     drawCalendar(yearText_, monthText_);
 
     loadedFolder_ = folderText_;
@@ -149,6 +169,18 @@ void DiarySession::startupSteps() {
     folderCaption_ = tsuzuri::folderCaption(folderText_);
     if (imageFolderMissing_)
         skipShutdown_ = true;
+}
+
+QString DiarySession::newestSiteTitle() const {
+    static const QRegularExpression pageName(u"^\\d{6}\\.html$"_s);
+    QStringList pages = QDir(paths::diaryFolder(home_, folderText_)).entryList({u"*.html"_s}, QDir::Files);
+    pages.removeIf([](const QString& name) { return !pageName.match(name).hasMatch(); });
+    if (pages.isEmpty())
+        return {};
+    std::sort(pages.begin(), pages.end());
+    const QString& newest = pages.last();
+    const MonthPageRead read = readMonthPageFile(home_, folderText_, newest.left(4), newest.mid(4, 2));
+    return read.page.siteTitle.value_or(QString());
 }
 
 bool DiarySession::close() {
@@ -180,21 +212,26 @@ void DiarySession::shutDown() {
 
 GenerateResult DiarySession::generate() {
     GenerateResult result = GenerateResult::Failed;
-    guarded([this, &result] { result = writeMonth(folderText_); });
+    guarded([this, &result] { result = writeMonth(folderText_, WriteFor::Generate); });
     return result;
 }
 
-GenerateResult DiarySession::writeMonth(const QString& folder) {
-    changed_ |= PagePart | SnippetsPart;
+GenerateResult DiarySession::writeMonth(const QString& folder, WriteFor why) {
+    changed_ |= PagePart | SnippetsPart | CalendarPart;
     if (!storeEditor())
         return GenerateResult::Failed;
-    if (!isNumeric(yearText_)) {
+    refreshEntryMarks();
+    // The page is always the shown month's, whatever the year box says: only the explicit command checks
+    // the box, so a month command or closing is never held up by it (and a wrong year says one thing).
+    if (why == WriteFor::Generate && !isNumeric(halfWidth(yearText_))) {
         tell(messageText(Msg::YearNotNumeric));
         return GenerateResult::NotWritten;
     }
-    // A page read only in part would lose the entries that were not read: it is never written over.
+    // A page read only in part would lose the entries that were not read: it is never written over. The
+    // notice above the editor says so; only the explicit command says it again.
     if (blockedPage_) {
-        tell(Outcome::failure(Msg::MonthNotWritable, {*blockedPage_}));
+        if (why == WriteFor::Generate)
+            tell(Outcome::failure(Msg::MonthNotWritable, {blockedPage_->name}));
         return GenerateResult::NotWritten;
     }
     MonthPageInput in;
@@ -223,6 +260,7 @@ GenerateResult DiarySession::writeMonth(const QString& folder) {
         links_[k].path = completed[k].path;
     rememberWritten();
     fillSnippets(folder);
+    emit statusMessage(messageText(Msg::PageWritten, {paths::monthPage(home_, folder, shownYear_, shownMonth_)}));
     return GenerateResult::Written;
 }
 
@@ -275,7 +313,12 @@ void DiarySession::readMonthPage(const QString& month, const QString& day) {
         editor_ = *row;
     rememberWritten();
     if (!read.outcome.ok()) {
-        blockedPage_ = read.outcome.args.value(0, paths::monthPageName(shownYear_, shownMonth_));
+        const QString path = paths::monthPage(home_, folderText_, shownYear_, shownMonth_);
+        const Msg notice = read.outcome.msg == Msg::PageUnreadable       ? Msg::BlockedUnreadable
+                           : read.outcome.msg == Msg::PageTooManyEntries ? Msg::BlockedTooManyEntries
+                                                                         : Msg::BlockedIncomplete;
+        blockedPage_ = BlockedPage{read.outcome.args.value(0, paths::monthPageName(shownYear_, shownMonth_)),
+                                   messageText(notice, {QDir::toNativeSeparators(path)})};
         tell(read.outcome);
     }
 }
@@ -302,6 +345,7 @@ void DiarySession::chooseDay(int cell) {
         if (cell < 1 || cell > 42 || !storeEditor())
             return;
         changed_ |= CalendarPart;
+        refreshEntryMarks();
         for (int k = 1; k <= 42; ++k)
             cells_[k].selected = k == cell;
         const QString caption = cells_[cell].caption;
@@ -312,11 +356,19 @@ void DiarySession::chooseDay(int cell) {
     });
 }
 
-void DiarySession::clearBody() {
-    guarded([this] {
-        editor_.body.clear();
-        changed_ |= EditorPart;
+bool DiarySession::confirmClearBody() {
+    // A line or three is quickly typed again; more is asked about first. The box itself clears through its
+    // own undo, so Ctrl+Z brings the text back either way.
+    const qsizetype lines = editor_.body.count(u'\n') + 1;
+    if (blockedPage_ || editor_.body.isEmpty())
+        return false;
+    if (lines <= 3)
+        return true;
+    Answer answer = Answer::No;
+    guarded([&] {
+        answer = services_.messages->ask(messageText(Msg::ClearBodyConfirm, {QString::number(lines)}), Buttons::YesNo);
     });
+    return answer == Answer::Yes;
 }
 
 bool DiarySession::editorMayTakeFocus() {
@@ -334,8 +386,8 @@ bool DiarySession::editorMayTakeFocus() {
 
 void DiarySession::drawCalendar(const QString& year, const QString& month) {
     CalendarInput in;
-    in.year = parseWholeNumber(year).value_or(0);
-    in.month = parseWholeNumber(month).value_or(0);
+    in.year = wholeNumber(year).value_or(0);
+    in.month = wholeNumber(month).value_or(0);
     in.yearText = year;
     in.today = services_.clock->today();
     in.entries = &entries_;
@@ -348,6 +400,18 @@ void DiarySession::drawCalendar(const QString& year, const QString& month) {
             holidayNames_[k] = grid.names[k];
     }
     changed_ |= CalendarPart;
+}
+
+// A day's entry shows as soon as it is stored, not only at the next drawing: the look of each day cell
+// follows the entry table.
+void DiarySession::refreshEntryMarks() {
+    for (size_t k = 1; k <= 42; ++k) {
+        DayCellLook& look = cells_[k];
+        if (look.caption.isEmpty())
+            continue;
+        look.bold = entries_.hasEntry(dateLine(shownYear_, shownMonth_, twoDigits(look.caption)));
+        look.underline = look.bold || look.flat;
+    }
 }
 
 void DiarySession::showChosenMonth() {
@@ -366,14 +430,14 @@ void DiarySession::monthCommand(MonthStep step) {
     // The month being left is written first. When its entries could not be saved (a full table, a failed
     // write), the month stays on screen with them rather than being emptied.
     const auto stay = [this] { emit focusRequested(Focus::Title); };
-    if (writeMonth(folderText_) == GenerateResult::Failed)
+    if (writeMonth(folderText_, WriteFor::MonthMove) == GenerateResult::Failed)
         return stay();
-    const std::optional<int> year = parseWholeNumber(yearText_);
+    const std::optional<int> year = wholeNumber(yearText_);
     if (!year || *year < 1900 || *year > 2999) {
         tell(codedMessageText(u"e5"_s));
         return stay();
     }
-    const std::optional<int> month = parseWholeNumber(monthText_);
+    const std::optional<int> month = wholeNumber(monthText_);
     if (!month || *month < 1 || *month > 12) {
         tell(codedMessageText(u"e4"_s));
         return stay();
@@ -424,23 +488,27 @@ void DiarySession::rememberWritten() {
 }
 
 bool DiarySession::hasUnwrittenEdits() const {
-    if (!written_)
+    // A month shown but never written has nothing that could be written: its editor takes no typing.
+    if (!written_ || blockedPage_)
         return false;
     bool complete = true;
     const WrittenState now = currentState(&complete);
     return !complete || now != *written_;
 }
 
-// Asks whether to write the edits first; false when the user said yes and they could not be written.
+// Asks whether to write the edits first: はい writes them, いいえ drops them, キャンセル (or Escape, or the
+// box's close button) keeps everything as it is. False: stay where we are — cancelled, or the user said
+// yes and they could not be written.
 bool DiarySession::offerToWriteEdits() {
     if (!hasUnwrittenEdits())
         return true;
-    if (ask(Outcome::failure(Msg::UnsavedEdits)) != Answer::Yes)
+    const Answer answer = services_.messages->ask(messageText(Msg::UnsavedEdits), Buttons::YesNoCancel);
+    if (answer == Answer::No)
         return true;
+    if (answer != Answer::Yes)
+        return false;
     // The edits belong to the folder on screen, whatever the name box says by now.
-    const GenerateResult result = writeMonth(loadedFolder_);
-    // A month that was not read completely is never written: there is nothing more to be done for it.
-    return result == GenerateResult::Written || blockedPage_.has_value();
+    return writeMonth(loadedFolder_, WriteFor::Close) == GenerateResult::Written;
 }
 
 } // namespace tsuzuri

@@ -70,8 +70,14 @@ public:
     const std::array<DayCellLook, 43>& dayCells() const { return cells_; }
     const HolidayNameTable& holidayNames() const { return holidayNames_; }
     const EntryTable& entries() const { return entries_; }
-    // The page of the shown month when it could not be read completely: such a month is never written.
-    const std::optional<QString>& blockedPage() const { return blockedPage_; }
+    // The page of the shown month when it could not be read completely: such a month is shown but never
+    // written, and its editor, site title and links take no typing.
+    struct BlockedPage {
+        QString name;   // "200511.html"
+        QString notice; // the line above the editor: why, and where the page is
+    };
+    const std::optional<BlockedPage>& blockedPage() const { return blockedPage_; }
+    bool isReadOnly() const { return blockedPage_.has_value(); }
     // Whether the editor, the entries, the links or the site title differ from the page on disk.
     bool hasUnwrittenEdits() const;
 
@@ -79,11 +85,15 @@ public:
     void setFolderText(const QString& text) { folderText_ = text; }
     void setYearText(const QString& text) { yearText_ = text; }
     void setMonthText(const QString& text) { monthText_ = text; }
-    void setTitle(const QString& text) { editor_.title = text; }
-    void setBody(const QString& text) { editor_.body = text; }
-    void setMedia(const QString& text) { editor_.media = text; }
-    void setSiteTitle(const QString& text) { siteTitle_ = text; }
-    void setLink(int row, const LinkPair& link) { links_.at(size_t(row)) = link; }
+    // A month shown read-only takes none of these.
+    void setTitle(const QString& text) { setEditable(editor_.title, text); }
+    void setBody(const QString& text) { setEditable(editor_.body, text); }
+    void setMedia(const QString& text) { setEditable(editor_.media, text); }
+    void setSiteTitle(const QString& text) { setEditable(siteTitle_, text); }
+    void setLink(int row, const LinkPair& link) {
+        if (!isReadOnly())
+            links_.at(size_t(row)) = link;
+    }
     void setConnection(const ConnectionSettings& c) { connection_ = c; }
     // The sizes and the original-size value; the holiday rules have their own command.
     void setSizes(const SizeSettings& s);
@@ -100,7 +110,8 @@ public:
     void showPreviousMonth();
     void showNextMonth();
     void chooseDay(int cell);
-    void clearBody();
+    // Whether the body may be cleared: a body of more than three lines is asked about first.
+    bool confirmClearBody();
     // The guard of the editor's boxes: false (after saying so) while no day is chosen.
     bool editorMayTakeFocus();
     void copySnippet(Snippet which);
@@ -123,6 +134,8 @@ signals:
     void diaryTabRequested();
     // The start-up ran (at the start and at every folder switch): the window centres itself.
     void startedUp();
+    // A short line on what was just done (written where), for the status bar.
+    void statusMessage(const QString& text);
     // The start-up failed: the program is to end without asking anything.
     void endRequested();
 
@@ -141,6 +154,7 @@ private:
         All = 63,
     };
     enum class MonthStep { Chosen, Previous, Next };
+    enum class WriteFor { Generate, MonthMove, Close };
     struct DateTexts {
         QString year, month, day;
     };
@@ -163,7 +177,13 @@ private:
     void startupSteps();
     void shutDown();
 
-    GenerateResult writeMonth(const QString& folder);
+    GenerateResult writeMonth(const QString& folder, WriteFor why);
+    void refreshEntryMarks();
+    QString newestSiteTitle() const;
+    void setEditable(QString& field, const QString& text) {
+        if (!isReadOnly())
+            field = text;
+    }
     void fillSnippets(const QString& folder);
     bool storeEditor();
     void loadDay(const QString& year, const QString& month, const QString& day);
@@ -195,7 +215,7 @@ private:
     std::array<DayCellLook, 43> cells_{};
     HolidayNameTable holidayNames_{};
     EntryTable entries_;
-    std::optional<QString> blockedPage_;
+    std::optional<BlockedPage> blockedPage_;
     std::optional<WrittenState> written_; // nothing until a page was read
 
     // The flags of the start-up and shut-down; once set, none is cleared.

@@ -6,6 +6,7 @@
 #include "settings/settings_files.h"
 #include "store/paths.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 using namespace Qt::StringLiterals;
@@ -39,17 +40,22 @@ void FolderCommands::switchNow() {
             return;
         s_.entries_.clear();
     }
+    // Nothing of the folder left behind shows in the next: its connection, its links and its site title go,
+    // and the sizes start from the usual ones until the folder's own file says otherwise.
     ConnectionSettings& c = s_.connection_;
     c.host.clear();
     c.user.clear();
     c.password.clear();
     c.remoteDir.clear();
-    s_.sizes_.imageWidth.clear();
-    s_.sizes_.imageHeight.clear();
+    const HolidayRules rules = s_.sizes_.holidays;
+    s_.sizes_ = defaultSizes();
+    s_.sizes_.holidays = rules;
     s_.links_ = {};
+    s_.siteTitle_.clear();
     emit s_.diaryTabRequested();
     s_.reloadFlag_ = true;
-    s_.runStartup();
+    if (s_.runStartup())
+        emit s_.statusMessage(messageText(Msg::FolderSwitched, {name}));
 }
 
 // Asks to create the missing diary folder name; true once it exists. On No or a failure the loaded
@@ -105,15 +111,24 @@ void FolderCommands::saveConnection() {
     s_.guarded([this] {
         const Outcome written = writeConnectionSettings(s_.home_, s_.folderText_, s_.connection_);
         if (!written.ok())
-            s_.tell(written);
+            return s_.tell(written);
+        const QString file = QDir::toNativeSeparators(paths::connectionIni(s_.home_, s_.folderText_));
+        emit s_.statusMessage(messageText(Msg::SettingsSaved, {file}));
     });
 }
 
 void FolderCommands::saveSizes() {
     s_.guarded([this] {
-        const Outcome written = writeSizeSettings(s_.home_, s_.folderText_, s_.sizes_);
+        SizeSettings sizes = s_.sizes_;
+        Outcome written = checkSizes(sizes);
+        if (written.ok())
+            written = writeSizeSettings(s_.home_, s_.folderText_, sizes);
         if (!written.ok())
-            s_.tell(written);
+            return s_.tell(written);
+        s_.sizes_ = sizes; // as saved: half-width digits
+        s_.changed_ |= DiarySession::SettingsPart;
+        const QString file = QDir::toNativeSeparators(paths::sizeIni(s_.home_, s_.folderText_));
+        emit s_.statusMessage(messageText(Msg::SettingsSaved, {file}));
     });
 }
 

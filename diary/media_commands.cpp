@@ -55,8 +55,12 @@ void MediaCommands::attach(const QStringList& paths) {
     request.home = s_.home_;
     request.folder = s_.folderText_;
     request.paths = paths;
-    request.confirmReplace = [this](const QString& name) {
-        return s_.ask(Outcome::failure(Msg::ReplaceExisting, {name})) == Answer::Yes;
+    request.sameName = [this](const QString& name, const QString& free) {
+        const Answer answer =
+            s_.services_.messages->ask(messageText(Msg::ReplaceExisting, {name, free}), Buttons::ReplaceRenameCancel);
+        return answer == Answer::Replace  ? media::SameName::Replace
+               : answer == Answer::Rename ? media::SameName::Rename
+                                          : media::SameName::Keep;
     };
     request.observer = s_.services_.copyProgress;
     const media::AttachResult result = media::attachFiles(request);
@@ -96,7 +100,9 @@ void MediaCommands::openInBrowser() {
         Launcher* launcher = s_.services_.launcher;
         if (!launcher)
             return;
-        const QString page = launch::pagePath(s_.home_, s_.folderText_, s_.yearText_, s_.monthText_);
+        const QString page = pageToOpen();
+        if (page.isEmpty())
+            return;
         const Outcome started = launcher->start(launch::browserCommand(launcher->environment(), page));
         if (!started.ok())
             s_.tell(started);
@@ -108,12 +114,37 @@ void MediaCommands::openSource() {
         Launcher* launcher = s_.services_.launcher;
         if (!launcher)
             return;
-        const QString page = launch::pagePath(s_.home_, s_.folderText_, s_.yearText_, s_.monthText_);
+        const QString page = pageToOpen();
+        if (page.isEmpty())
+            return;
         const std::optional<launch::Command> editor = launch::textEditorCommand(launcher->environment(), page);
-        const Outcome started = editor ? launcher->start(*editor) : Outcome::failure(Msg::NoTextEditor);
+        Outcome started = Outcome::failure(Msg::NoTextEditor);
+        if (editor && editor->kind == launch::Command::Kind::Unavailable)
+            started = Outcome::failure(Msg::NoTerminalForEditor, {editor->displayName});
+        else if (editor)
+            started = launcher->start(*editor);
         if (!started.ok())
             s_.tell(started);
     });
+}
+
+// The page of the month the calendar boxes name. A page not written yet is offered to be written first
+// when it is the month on screen, else said to be missing: a browser or editor given a missing file only
+// shows an error of its own.
+QString MediaCommands::pageToOpen() {
+    const QString page = launch::pagePath(s_.home_, s_.folderText_, s_.yearText_, s_.monthText_);
+    if (QFileInfo::exists(page))
+        return page;
+    const QString name = QFileInfo(page).fileName();
+    const bool shownMonth = launch::pagePath(s_.home_, s_.folderText_, s_.shownYear_, s_.shownMonth_) == page;
+    if (!shownMonth) {
+        s_.tell(Outcome::failure(Msg::PageDoesNotExist, {name}));
+        return {};
+    }
+    if (s_.ask(Outcome::failure(Msg::PageNotYetWritten, {name})) != Answer::Yes)
+        return {};
+    return s_.writeMonth(s_.folderText_, DiarySession::WriteFor::Generate) == GenerateResult::Written ? page
+                                                                                                      : QString();
 }
 
 } // namespace tsuzuri

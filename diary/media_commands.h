@@ -27,6 +27,7 @@ public:
 
 private:
     void attach(const QStringList& paths);
+    QString pageToOpen();
 
     DiarySession& s_;
     QString lastFolder_;

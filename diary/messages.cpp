@@ -91,7 +91,7 @@ QString rawText(Msg msg) {
     case Msg::DropRejected:
         return u"次のものはファイルではないか読み込めないため、追加しませんでした。\r\n%1"_s;
     case Msg::ReplaceExisting:
-        return u"[image]フォルダには別の「%1」がすでにあります。\r\n置き換えますか？"_s;
+        return u"[image]フォルダには別の「%1」がすでにあります。\r\n置き換えますか、それとも「%2」という名前で追加しますか？"_s;
     case Msg::UploadRefusedName:
         return u"改行を含む名前はアップロードできません。\r\n%1"_s;
     case Msg::UploadEntryMissing:
@@ -117,6 +117,33 @@ QString rawText(Msg msg) {
                u"既定のテキストエディタを設定するか、環境変数 VISUAL または EDITOR にエディタを指定して下さい。"_s;
     case Msg::ProgramNotStarted:
         return u"プログラムが見つからないか、実行できませんでした。"_s;
+    case Msg::ProgramFailed:
+        return u"%1がエラーで終了しました（終了コード %2）。\r\n%3"_s;
+    case Msg::NoTerminalForEditor:
+        return u"テキストエディタ「%1」は端末の中で動くエディタですが、端末エミュレータ(x-terminal-emulator)が"
+               u"見つかりませんでした。\r\n既定のテキストエディタを設定して下さい。"_s;
+    case Msg::BlockedUnreadable:
+        return u"この月のHTMLファイル【 %1 】を読み込めませんでした。上書きしないよう、表示のみで書き込みはしません。"_s;
+    case Msg::BlockedTooManyEntries:
+        return u"この月のHTMLファイル【 %1 】には32件以上の日記があり、すべては読み込めませんでした。"
+               u"上書きしないよう、表示のみで書き込みはしません。"_s;
+    case Msg::BlockedIncomplete:
+        return u"この月のHTMLファイル【 %1 】は途中で切れているか日記の形式ではないため、すべては読み込めませんでした。"
+               u"上書きしないよう、表示のみで書き込みはしません。"_s;
+    case Msg::ClearBodyConfirm:
+        return u"本文（%1行）を削除しますか？\r\n削除した後も Ctrl+Z で元に戻せます。"_s;
+    case Msg::PageWritten:
+        return u"%1 を書き出しました。"_s;
+    case Msg::SettingsSaved:
+        return u"設定を %1 に保存しました。"_s;
+    case Msg::FolderSwitched:
+        return u"日記フォルダ【 %1 】を表示しています。"_s;
+    case Msg::SizeNotNumber:
+        return u"%1には半角の数字を入力して下さい。\r\n保存しませんでした。"_s;
+    case Msg::PageNotYetWritten:
+        return u"この月のHTMLファイル【 %1 】はまだ作成されていません。\r\n先にHTMLを作成しますか？"_s;
+    case Msg::PageDoesNotExist:
+        return u"HTMLファイル【 %1 】はまだありません。"_s;
     }
     return {};
 }

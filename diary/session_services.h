@@ -17,8 +17,13 @@
 // hands in the Qt implementations (ui/qt_services.h, ui/qt_media_services.h).
 namespace tsuzuri {
 
-enum class Buttons { Ok, YesNo };
-enum class Answer { Ok, Yes, No };
+enum class Buttons {
+    Ok,
+    YesNo,
+    YesNoCancel,         // はい / いいえ / キャンセル: Escape and the close box mean キャンセル
+    ReplaceRenameCancel, // 置き換える / 別名で追加 / キャンセル
+};
+enum class Answer { Ok, Yes, No, Cancel, Replace, Rename };
 
 // Modal message boxes and questions, titled with the application's name and without an icon. The text
 // is given exactly as the message table holds it (CR LF or a lone CR between lines).

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QStandardPaths>
 
 using namespace Qt::StringLiterals;
 
@@ -72,11 +73,21 @@ QString unescapeValue(QStringView value) {
         if (value[i] == u'\\' && i + 1 < value.size()) {
             const QChar c = value[++i];
             switch (c.unicode()) {
-            case 's': out += u' '; break;
-            case 'n': out += u'\n'; break;
-            case 't': out += u'\t'; break;
-            case 'r': out += u'\r'; break;
-            case '\\': out += u'\\'; break;
+            case 's':
+                out += u' ';
+                break;
+            case 'n':
+                out += u'\n';
+                break;
+            case 't':
+                out += u'\t';
+                break;
+            case 'r':
+                out += u'\r';
+                break;
+            case '\\':
+                out += u'\\';
+                break;
             default:
                 // Not a string escape: left for the quoting rules (\" \` \$ inside quotes).
                 out += u'\\';
@@ -263,6 +274,13 @@ std::optional<Command> desktopDefaultEditor(const Environment& env, const QStrin
     return Command{Command::Kind::Program, program, args, QString(), program};
 }
 
+bool runsInATerminal(const QString& program) {
+    static const QStringList editors{u"vi"_s,    u"vim"_s, u"nvim"_s, u"view"_s,   u"nano"_s,  u"pico"_s,  u"micro"_s,
+                                     u"joe"_s,   u"jed"_s, u"ne"_s,   u"mg"_s,     u"ed"_s,    u"emacs"_s, u"kak"_s,
+                                     u"helix"_s, u"hx"_s,  u"vis"_s,  u"mcedit"_s, u"elvis"_s, u"nvi"_s};
+    return editors.contains(QFileInfo(program).fileName());
+}
+
 std::optional<Command> variableEditor(const Environment& env, const QString& variable, const QString& path) {
     // The variables hold a command line ("code --wait"); the page still goes in as one argument.
     QStringList args = QProcess::splitCommand(env.variables.value(variable));
@@ -270,7 +288,13 @@ std::optional<Command> variableEditor(const Environment& env, const QString& var
         return std::nullopt;
     const QString program = args.takeFirst();
     args << path;
-    return Command{Command::Kind::Program, program, args, QString(), program};
+    if (!runsInATerminal(program))
+        return Command{Command::Kind::Program, program, args, QString(), program};
+    const QStringList searchPath = env.variables.value(u"PATH"_s).split(u':', Qt::SkipEmptyParts);
+    const QString terminal = QStandardPaths::findExecutable(u"x-terminal-emulator"_s, searchPath);
+    if (terminal.isEmpty())
+        return Command{Command::Kind::Unavailable, QString(), {}, QString(), program};
+    return Command{Command::Kind::Program, terminal, QStringList{u"-e"_s, program} + args, QString(), program};
 }
 
 } // namespace

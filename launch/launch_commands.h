@@ -29,8 +29,9 @@ Environment systemEnvironment();
 
 struct Command {
     enum class Kind {
-        Program,   // start program with arguments
-        ShellOpen, // let the desktop open target with its default application
+        Program,     // start program with arguments
+        ShellOpen,   // let the desktop open target with its default application
+        Unavailable, // displayName names an editor that needs a terminal, and there is none to start
     };
     Kind kind = Kind::Program;
     QString program;
@@ -49,7 +50,9 @@ QString pagePath(const QString& home, const QString& folder, const QString& year
 // The web browser showing target (a file path or an address).
 Command browserCommand(const Environment& env, const QString& target);
 
-// The plain-text editor showing path; nothing when the system names no editor at all.
+// The plain-text editor showing path; nothing when the system names no editor at all. An editor from
+// VISUAL or EDITOR that runs in a terminal (vi, nano, …) is started inside the desktop's terminal emulator
+// (x-terminal-emulator), or is Unavailable when there is none: started without one it would never be seen.
 std::optional<Command> textEditorCommand(const Environment& env, const QString& path);
 
 // The argument list of a desktop entry's Exec value with the file put in for its field codes: %f, %F,

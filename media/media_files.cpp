@@ -139,6 +139,18 @@ bool isReadableFile(const QString& path) {
 
 } // namespace
 
+QString freeName(const QString& imageFolder, const QString& name) {
+    const QFileInfo info(name);
+    // "archive.tar.gz" keeps its whole suffix; a name without one gets the number at its end.
+    const QString suffix = info.completeSuffix().isEmpty() ? QString() : u'.' + info.completeSuffix();
+    const QString base = name.left(name.size() - suffix.size());
+    for (int n = 2;; ++n) {
+        const QString candidate = base + u'_' + QString::number(n) + suffix;
+        if (!QFileInfo::exists(imageFolder + u'/' + candidate))
+            return candidate;
+    }
+}
+
 AttachResult attachFiles(const AttachRequest& request) {
     AttachResult result;
     for (qsizetype i = 0; i < request.paths.size(); ++i) {
@@ -147,12 +159,12 @@ AttachResult attachFiles(const AttachRequest& request) {
             result.rejected << path;
             continue;
         }
-        const QString name = mediaName(path);
+        QString name = mediaName(path);
         if (!isAttachableName(name)) {
             result.unusable << path;
             continue;
         }
-        const QString destination = copyDestination(request.home, request.folder, name);
+        QString destination = copyDestination(request.home, request.folder, name);
         if (isOwnDestination(path, destination)) {
             result.appended << name;
             continue;
@@ -162,12 +174,19 @@ AttachResult attachFiles(const AttachRequest& request) {
             // Already there byte for byte; copying again would change nothing.
             result.appended << name;
             continue;
-        case Existing::Different:
-            if (!request.confirmReplace || !request.confirmReplace(name)) {
+        case Existing::Different: {
+            const QString free = freeName(QFileInfo(destination).path(), name);
+            const SameName choice = request.sameName ? request.sameName(name, free) : SameName::Keep;
+            if (choice == SameName::Keep) {
                 result.declined << name;
                 continue;
             }
+            if (choice == SameName::Rename) {
+                name = free;
+                destination = copyDestination(request.home, request.folder, name);
+            }
             break;
+        }
         case Existing::None:
             break;
         }

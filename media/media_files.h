@@ -67,24 +67,34 @@ public:
     virtual void end() = 0;
 };
 
+// What to do with a file whose name a different file in image already has.
+enum class SameName {
+    Keep,    // leave the file in image and the new one out
+    Replace, // copy the new one over it
+    Rename,  // add the new one under the next free name ("a_2.jpg")
+};
+
+// The next name image does not hold yet for name: "a.jpg" → "a_2.jpg", "a_3.jpg", …
+QString freeName(const QString& imageFolder, const QString& name);
+
 // A batch of chosen or dropped files, in the order given.
 struct AttachRequest {
     QString home;
     QString folder;
     QStringList paths;
-    // Asked when a different file of the same name already lies in image; false keeps that file and
-    // leaves the new one out.
-    std::function<bool(const QString& name)> confirmReplace;
+    // Asked when a different file of the same name already lies in image, with the free name a rename
+    // would give; nothing asked means Keep.
+    std::function<SameName(const QString& name, const QString& freeName)> sameName;
     CopyObserver* observer = nullptr; // for copies of kProgressThreshold bytes and more
 };
 
 struct AttachResult {
-    QStringList appended;  // names to append to the media names, in order
-    QStringList copied;    // names copied into image
-    QStringList rejected;  // paths that are not readable files (folders, missing, unreadable)
-    QStringList unusable;  // paths whose name the media names cannot hold
-    QStringList failed;    // names whose copy failed
-    QStringList declined;  // names the user chose not to replace
+    QStringList appended;   // names to append to the media names, in order
+    QStringList copied;     // names copied into image
+    QStringList rejected;   // paths that are not readable files (folders, missing, unreadable)
+    QStringList unusable;   // paths whose name the media names cannot hold
+    QStringList failed;     // names whose copy failed
+    QStringList declined;   // names the user chose to keep as they were in image
     bool cancelled = false; // a copy was cancelled: it and the files after it were left out
 };
 

@@ -1,5 +1,6 @@
 #include "settings/diary_folder.h"
 
+#include "settings/settings_files.h"
 #include "store/paths.h"
 
 #include <QDir>
@@ -36,6 +37,9 @@ DiaryFolderCreation createDiaryFolder(const QString& home, const QString& folder
         r.outcome = Outcome::failure(Msg::FolderCreateFailed, {QDir::toNativeSeparators(image)});
         return r;
     }
+    // A new folder starts with the usual sizes on file, so its first page never lacks them.
+    if (!QFileInfo::exists(paths::sizeIni(home, folder)))
+        writeSizeSettings(home, folder, defaultSizes());
     const bool css = copyReplacing(paths::templateCss(home), dir + u"/calender.css"_s);
     const bool js = copyReplacing(paths::templateJs(home), dir + u"/calender.js"_s);
     r.templatesCopied = css && js;

@@ -7,10 +7,10 @@
 
 namespace tsuzuri {
 
-// CreateDiaryFolder: the folder, its image subfolder, and copies of the two templates of the program
-// folder (replacing existing copies).
+// The folder, its image subfolder, the default size settings when the folder has none yet, and copies of
+// the two templates of the program folder (replacing existing copies).
 struct DiaryFolderCreation {
-    Outcome outcome;           // FolderCreateFailed when the folder or image could not be made
+    Outcome outcome;              // FolderCreateFailed when the folder or image could not be made
     bool templatesCopied = false; // false when either template copy failed
 };
 DiaryFolderCreation createDiaryFolder(const QString& home, const QString& folder);

@@ -14,7 +14,9 @@ namespace {
 
 // A line carries a tag when the tag occurs anywhere in it; its value is everything from the sixth
 // character on, wherever the tag stood. These quirks are the files' format: hand-edited files rely on them.
-QString valueOf(QStringView line) { return line.size() > 5 ? line.sliced(5).toString() : QString(); }
+QString valueOf(QStringView line) {
+    return line.size() > 5 ? line.sliced(5).toString() : QString();
+}
 
 // A check-box value: a whole number 0..2, as the check boxes hold them.
 std::optional<int> checkValue(QStringView value) {
@@ -35,8 +37,7 @@ struct Tagged {
 
 // Walks the lines; for each, the first tag (in table order) it holds decides. Returns false on a bad
 // check-box value, having applied every line before it.
-template <size_t N, typename Apply>
-bool walk(const QString& text, const std::array<Tagged, N>& tags, Apply&& apply) {
+template <size_t N, typename Apply> bool walk(const QString& text, const std::array<Tagged, N>& tags, Apply&& apply) {
     for (QStringView line : textfile::splitLines(text)) {
         for (size_t t = 0; t < N; ++t) {
             if (!line.contains(tags[t].tag))
@@ -92,18 +93,28 @@ Outcome ensureIniFolder(const QString& home) {
 } // namespace
 
 ConnectionSettingsRead parseConnectionSettings(QByteArrayView bytes) {
-    static constexpr std::array<Tagged, 5> tags{{
-        {u"[FTP]", false}, {u"[UID]", false}, {u"[PSW]", false}, {u"[DIR]", false}, {u"[CHK]", true}}};
+    static constexpr std::array<Tagged, 5> tags{
+        {{u"[FTP]", false}, {u"[UID]", false}, {u"[PSW]", false}, {u"[DIR]", false}, {u"[CHK]", true}}};
     ConnectionSettingsRead r;
     r.exists = true;
     const QString text = textfile::decode(bytes);
     r.failed = !walk(text, tags, [&](size_t t, const QString& v, int n) {
         switch (t) {
-        case 0: r.host = v; break;
-        case 1: r.user = v; break;
-        case 2: r.password = v; break;
-        case 3: r.remoteDir = v; break;
-        default: r.deleteAfterUpload = n; break;
+        case 0:
+            r.host = v;
+            break;
+        case 1:
+            r.user = v;
+            break;
+        case 2:
+            r.password = v;
+            break;
+        case 3:
+            r.remoteDir = v;
+            break;
+        default:
+            r.deleteAfterUpload = n;
+            break;
         }
     });
     return r;
@@ -111,22 +122,34 @@ ConnectionSettingsRead parseConnectionSettings(QByteArrayView bytes) {
 
 SizeSettingsRead parseSizeSettings(QByteArrayView bytes) {
     static constexpr std::array<Tagged, 6> tags{{{u"[imw]", false},
-                                                {u"[imh]", false},
-                                                {u"[mow]", false},
-                                                {u"[moh]", false},
-                                                {u"[chk]", true},
-                                                {u"[hol]", true}}};
+                                                 {u"[imh]", false},
+                                                 {u"[mow]", false},
+                                                 {u"[moh]", false},
+                                                 {u"[chk]", true},
+                                                 {u"[hol]", true}}};
     SizeSettingsRead r;
     r.exists = true;
     const QString text = textfile::decode(bytes);
     r.failed = !walk(text, tags, [&](size_t t, const QString& v, int n) {
         switch (t) {
-        case 0: r.imageWidth = v; break;
-        case 1: r.imageHeight = v; break;
-        case 2: r.videoWidth = v; break;
-        case 3: r.videoHeight = v; break;
-        case 4: r.originalSize = n; break;
-        default: r.holidays = n == 1 ? HolidayRules::Law : HolidayRules::Classic; break;
+        case 0:
+            r.imageWidth = v;
+            break;
+        case 1:
+            r.imageHeight = v;
+            break;
+        case 2:
+            r.videoWidth = v;
+            break;
+        case 3:
+            r.videoHeight = v;
+            break;
+        case 4:
+            r.originalSize = n;
+            break;
+        default:
+            r.holidays = n == 1 ? HolidayRules::Law : HolidayRules::Classic;
+            break;
         }
     });
     return r;
@@ -139,6 +162,32 @@ std::optional<QByteArray> renderConnectionSettings(const ConnectionSettings& s, 
                         {u"アップロード先"_s, u"[DIR]"_s + s.remoteDir},
                         {QString(), u"[CHK]"_s + QString::number(s.deleteAfterUpload)}},
                        why);
+}
+
+SizeSettings defaultSizes() {
+    SizeSettings s;
+    s.imageWidth = u"320"_s;
+    s.imageHeight = u"240"_s;
+    s.videoWidth = u"320"_s;
+    s.videoHeight = u"256"_s;
+    return s;
+}
+
+Outcome checkSizes(SizeSettings& s) {
+    const std::pair<QString*, QString> sizes[] = {{&s.imageWidth, u"画像サイズの横幅"_s},
+                                                  {&s.imageHeight, u"画像サイズの縦幅"_s},
+                                                  {&s.videoWidth, u"動画サイズの横幅"_s},
+                                                  {&s.videoHeight, u"動画サイズの縦幅"_s}};
+    for (const auto& [size, box] : sizes) {
+        const QString digits = size->normalized(QString::NormalizationForm_KC).trimmed();
+        bool number = !digits.isEmpty();
+        for (const QChar c : digits)
+            number = number && c >= u'0' && c <= u'9';
+        if (!number || digits.toLongLong() <= 0)
+            return Outcome::failure(Msg::SizeNotNumber, {box});
+        *size = digits;
+    }
+    return Outcome::success();
 }
 
 std::optional<QByteArray> renderSizeSettings(const SizeSettings& s, Outcome* why) {

@@ -13,22 +13,30 @@ namespace tsuzuri {
 
 // The FTP connection data of one diary folder (ini/app_<folder>.ini).
 struct ConnectionSettings {
-    QString host;      // [FTP]
-    QString user;      // [UID]
-    QString password;  // [PSW]
-    QString remoteDir; // [DIR]
+    QString host;              // [FTP]
+    QString user;              // [UID]
+    QString password;          // [PSW]
+    QString remoteDir;         // [DIR]
     int deleteAfterUpload = 0; // [CHK]: check-box value 0, 1 or 2
 };
 
 // The display sizes of one diary folder (ini/etc_<folder>.ini).
 struct SizeSettings {
-    QString imageWidth;  // [imw]
-    QString imageHeight; // [imh]
-    QString videoWidth;  // [mow]
-    QString videoHeight; // [moh]
-    int originalSize = 0; // [chk]: check-box value 0, 1 or 2
+    QString imageWidth;                            // [imw]
+    QString imageHeight;                           // [imh]
+    QString videoWidth;                            // [mow]
+    QString videoHeight;                           // [moh]
+    int originalSize = 0;                          // [chk]: check-box value 0, 1 or 2
     HolidayRules holidays = HolidayRules::Classic; // [hol]1, written only for the law rules
 };
+
+// The sizes a new diary folder starts with: images 320×240, videos 320×256.
+SizeSettings defaultSizes();
+
+// The sizes as the save command takes them: full-width digits become half-width ones, and a size that is
+// empty or no positive whole number is refused (SizeNotNumber naming the box), since the page would
+// otherwise say width="px".
+Outcome checkSizes(SizeSettings& s);
 
 // What reading a settings file found. Only keys the file holds are set; the window keeps the others
 // as they are. A failure (a check-box value that is not a whole number 0..2) stops the reading: the keys

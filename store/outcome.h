@@ -54,6 +54,18 @@ enum class Msg {
     MediaNameUnusable,      // %1 = the files left out, one per line
     NoTextEditor,
     ProgramNotStarted,      // a reason for LaunchFailed
+    ProgramFailed,          // %1 = program, %2 = exit code, %3 = what it said
+    NoTerminalForEditor,    // %1 = the editor
+    BlockedUnreadable,      // %1 = page path: the month is shown but never written
+    BlockedTooManyEntries,  // %1 = page path
+    BlockedIncomplete,      // %1 = page path
+    ClearBodyConfirm,       // %1 = lines of the body
+    PageWritten,            // %1 = page path (status line)
+    SettingsSaved,          // %1 = settings file path (status line)
+    FolderSwitched,         // %1 = folder name (status line)
+    SizeNotNumber,          // %1 = which box
+    PageNotYetWritten,      // %1 = page file name
+    PageDoesNotExist,       // %1 = page file name
 };
 
 // Result of a core operation: ok, or the message to show and its arguments.

@@ -104,8 +104,20 @@ TEST_F(TextEditorLinuxTest, DesktopDefaultFoundInDataDirsInPrecedenceOrder_Prefi
 TEST_F(TextEditorLinuxTest, FallsBackToVisualThenEditor_WithThePageStillOneArgument) {
     env.variables.insert(u"EDITOR"_s, u"   "_s);
     EXPECT_EQ(textEditorCommand(env, kPage), std::nullopt);
-    env.variables.insert(u"EDITOR"_s, u"nano"_s);
-    EXPECT_EQ(textEditorCommand(env, kPage), program(u"nano"_s, {kPage}));
+    env.variables.insert(u"EDITOR"_s, u"mousepad"_s);
+    EXPECT_EQ(textEditorCommand(env, kPage), program(u"mousepad"_s, {kPage}));
+    // An editor that runs in a terminal goes into the terminal emulator, or is said to be unavailable.
+    env.variables.insert(u"EDITOR"_s, u"/usr/bin/nano -w"_s);
+    env.variables.insert(u"PATH"_s, data(u"bin"_s));
+    EXPECT_EQ(textEditorCommand(env, kPage)->kind, Command::Kind::Unavailable);
+    EXPECT_EQ(textEditorCommand(env, kPage)->displayName, u"/usr/bin/nano"_s);
+    const QString terminal = data(u"bin/x-terminal-emulator"_s);
+    ASSERT_TRUE(writeBytes(terminal, "#!/bin/sh\n"));
+    QFile::setPermissions(terminal, QFile::ReadOwner | QFile::ExeOwner);
+    EXPECT_EQ(
+        textEditorCommand(env, kPage),
+        (Command{
+            Command::Kind::Program, terminal, {u"-e"_s, u"/usr/bin/nano"_s, u"-w"_s, kPage}, {}, u"/usr/bin/nano"_s}));
     // Then desktop answers naming a missing file, one that needs a terminal, one outside the applications folders.
     env.variables.insert(u"VISUAL"_s, u"code --wait"_s);
     mimeAnswer = u"missing.desktop"_s;

@@ -52,7 +52,7 @@ protected:
         return path;
     }
     AttachRequest request(const QStringList& paths) const {
-        return {.home = home(), .folder = u"diary"_s, .paths = paths, .confirmReplace = {}};
+        return {.home = home(), .folder = u"diary"_s, .paths = paths, .sameName = {}};
     }
     QTemporaryDir dir;
 };
@@ -132,15 +132,16 @@ TEST_F(MediaFilesTest, FolderInTheWay_CopyFailsNamingTheFile_TheFolderStays) {
     EXPECT_TRUE(QFileInfo(image() + u"/a.jpg"_s).isDir());
 }
 
-TEST_F(MediaFilesTest, Attach_LeavesOutUnusableNames_AsksBeforeASecondSameNameReplacesTheFirst) {
+TEST_F(MediaFilesTest, Attach_LeavesOutUnusableNames_AsksBeforeASecondSameNameReplacesTheFirstOrIsRenamed) {
     const QString first = picture(u"a.jpg"_s, "first");
     const QString semi = picture(u"a;b.jpg"_s, "semi");
     const QString second = picture(u"2/a.jpg"_s, "second");
     int questions = 0;
     AttachRequest req = request({first, semi, second});
-    req.confirmReplace = [&](const QString&) {
+    req.sameName = [&](const QString& name, const QString& free) {
         ++questions;
-        return false;
+        EXPECT_EQ(name + u' ' + free, u"a.jpg a_2.jpg"_s);
+        return SameName::Keep;
     };
     const AttachResult r = attachFiles(req);
     EXPECT_EQ(questions, 1);
@@ -152,6 +153,16 @@ TEST_F(MediaFilesTest, Attach_LeavesOutUnusableNames_AsksBeforeASecondSameNameRe
 
     EXPECT_EQ(attachFiles(request({first})).appended, QStringList{u"a.jpg"_s}) << "the same bytes again";
     EXPECT_EQ(questions, 1);
+
+    // Added under the next free name, twice: the names and the bytes stay apart.
+    req = request({second, picture(u"3/a.jpg"_s, "third")});
+    req.sameName = [](const QString&, const QString&) { return SameName::Rename; };
+    EXPECT_EQ(attachFiles(req).appended, (QStringList{u"a_2.jpg"_s, u"a_3.jpg"_s}));
+    EXPECT_EQ(readBytes(image() + u"/a.jpg"_s) + readBytes(image() + u"/a_2.jpg"_s) +
+                  readBytes(image() + u"/a_3.jpg"_s),
+              QByteArray("firstsecondthird"));
+    EXPECT_EQ(freeName(image(), u"movie.tar.gz"_s), u"movie_2.tar.gz"_s);
+    EXPECT_EQ(freeName(image(), u"README"_s), u"README_2"_s);
 }
 
 TEST_F(MediaFilesTest, CancelledLargeCopy_LeavesItAndTheRestOfTheBatchOut_SmallCopiesShowNothing) {

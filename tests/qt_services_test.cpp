@@ -33,6 +33,20 @@ QStringList buttonTexts(const QMessageBox& box) {
 
 } // namespace
 
+TEST(QtMessageBoxes, ThreeWayQuestionsAnswerCancelToEscapeAndTheCloseBox) {
+    for (const auto& [buttons, texts] :
+         {std::pair{Buttons::YesNoCancel, QStringList{u"はい"_s, u"いいえ"_s, u"キャンセル"_s}},
+          {Buttons::ReplaceRenameCancel, QStringList{u"置き換える"_s, u"別名で追加"_s, u"キャンセル"_s}}}) {
+        const auto box = QtMessageBoxes::makeBox(u"?"_s, buttons);
+        QStringList sorted = texts;
+        sorted.sort();
+        EXPECT_EQ(buttonTexts(*box), sorted);
+        EXPECT_EQ(box->defaultButton()->text(), texts[0]);
+        EXPECT_EQ(box->escapeButton()->text(), u"キャンセル"_s);
+        EXPECT_EQ(Answer(box->escapeButton()->property("answer").toInt()), Answer::Cancel);
+    }
+}
+
 TEST(QtMessageBoxes, QuestionHasTheTitleNoIconAndJapaneseYesNo) {
     const auto box =
         QtMessageBoxes::makeBox(u"指定されたフォルダは存在しません\r\nxフォルダを作成しますか？"_s, Buttons::YesNo);
@@ -41,7 +55,7 @@ TEST(QtMessageBoxes, QuestionHasTheTitleNoIconAndJapaneseYesNo) {
     EXPECT_EQ(box->text(), u"指定されたフォルダは存在しません\nxフォルダを作成しますか？"_s);
     EXPECT_EQ(buttonTexts(*box), (QStringList{u"いいえ"_s, u"はい"_s}));
     EXPECT_EQ(box->defaultButton()->text(), u"はい"_s);
-    EXPECT_EQ(box->buttonRole(box->escapeButton()), QMessageBox::NoRole);
+    EXPECT_EQ(Answer(box->escapeButton()->property("answer").toInt()), Answer::No);
 }
 
 TEST(QtMessageBoxes, MessageHasOneOkButtonAndShowsLoneCrAsALineBreak) {
@@ -101,6 +115,19 @@ TEST(QtLauncherTest, PathWithSpacesReachesTheProgramAsOneArgumentAndAMissingProg
     const launch::Command missing{
         launch::Command::Kind::Program, dir.path() + u"/no-such-browser"_s, {page}, QString(), u"no-such-browser"_s};
     EXPECT_EQ(messageText(launcher.start(missing)), u"no-such-browser"_s + kNotStarted);
+#ifdef Q_OS_UNIX
+    // A program that gives up at once is told with what it said.
+    test::RecordingMessages messages;
+    launcher.setMessages(&messages);
+    const launch::Command failing{launch::Command::Kind::Program,
+                                  u"/bin/sh"_s,
+                                  {u"-c"_s, u"echo 'no display' >&2; exit 3"_s},
+                                  QString(),
+                                  u"xdg-open"_s};
+    ASSERT_TRUE(launcher.start(failing).ok());
+    QTRY_VERIFY_WITH_TIMEOUT(!messages.shown.isEmpty(), 5000);
+    EXPECT_EQ(messages.texts(), QStringList{u"xdg-openがエラーで終了しました（終了コード 3）。\r\nno display"_s});
+#endif
 }
 
 TEST(QtFileChooserTest, FiltersAlsoMatchUpperCaseNames) {

@@ -38,7 +38,7 @@ TEST_F(SessionFolderTest, SwitchToAnExistingFolderWritesPendingEditsWhereTheyCam
     open();
     QSignalSpy tab(session.get(), &DiarySession::diaryTabRequested);
     s().setConnection({u"typed"_s, u"typed"_s, u"typed"_s, u"typed"_s, 1});
-    s().setSizes({u"typed"_s, u"typed"_s, u"320"_s, QString(), 1});
+    s().setSizes({u"typed"_s, u"typed"_s, u"1"_s, QString(), 1});
     typeMonth(u"2005"_s, u"3"_s);
     s().showChosenMonth();
     s().setTitle(u"三月の日記"_s);
@@ -55,16 +55,24 @@ TEST_F(SessionFolderTest, SwitchToAnExistingFolderWritesPendingEditsWhereTheyCam
     const ConnectionSettings c = s().connection();
     EXPECT_EQ(c.host + c.user + c.password + c.remoteDir, QString()); // cleared
     EXPECT_EQ(c.deleteAfterUpload, 0);
+    // The sizes start from the usual ones; the folder's own file says the rest.
     const SizeSettings z = s().sizes();
-    EXPECT_EQ(z.imageWidth + u'|' + z.imageHeight + u'|' + z.videoWidth, u"640||320"_s); // the video size is kept
+    EXPECT_EQ(z.imageWidth + u'|' + z.imageHeight + u'|' + z.videoWidth + u'|' + z.videoHeight, u"640|240|320|256"_s);
     EXPECT_EQ(z.originalSize, 0);
     EXPECT_EQ(tab.count(), 1);
 
-    s().setTitle(u"捨てる"_s); // No: dropped, and the switch goes on
-    switchTo(u"diary"_s, {Answer::No});
+    s().setTitle(u"捨てる"_s);
+    switchTo(u"diary"_s, {Answer::Cancel}); // キャンセル: nothing changes
+    EXPECT_EQ(s().loadedFolder(), u"other"_s);
+    EXPECT_EQ(s().editor().title, u"捨てる"_s);
+    QSignalSpy status(session.get(), &DiarySession::statusMessage);
+    switchTo(u"diary"_s, {Answer::No}); // いいえ: dropped, and the switch goes on
     EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::UnsavedEdits)});
     EXPECT_EQ(pageBytes(u"200511"_s, u"other"_s), otherPage);
     EXPECT_EQ(s().folderCaption(), folderCaption(u"diary"_s));
+    EXPECT_EQ(status.value(0).value(0).toString(), messageText(Msg::FolderSwitched, {u"diary"_s}));
+    // The site title of a month without a page is the folder's, from its newest page: not the other's.
+    EXPECT_TRUE(s().siteTitle().isEmpty());
 }
 
 TEST_F(SessionFolderTest, SwitchToAMissingFolderAsks_YesMakesItEmpty_NoOrAFailureKeepsTheOneInUse) {
@@ -72,12 +80,24 @@ TEST_F(SessionFolderTest, SwitchToAMissingFolderAsks_YesMakesItEmpty_NoOrAFailur
     ASSERT_TRUE(QFile::remove(home() + u"/calender.css"_s)); // without templates: said once, made all the same
     ASSERT_TRUE(QFile::remove(home() + u"/calender.js"_s));
     open();
-    switchTo(u"fresh"_s, {Answer::Yes});
-    EXPECT_EQ(messages.texts(),
-              (QStringList{createQuestion(u"fresh"_s), messageText(Msg::TemplatesNotCopied), created(u"fresh"_s)}));
+    MonthPageInput older = monthInput(u"2005"_s, u"10"_s);
+    older.siteTitle = u"diaryのサイト"_s;
+    writePage(older);
+    s().setLink(0, {u"十月"_s, u"200510.html"_s});
+    switchTo(u"fresh"_s, {Answer::No, Answer::Yes}); // the link is dropped, the folder made
+    EXPECT_EQ(messages.texts(), (QStringList{messageText(Msg::UnsavedEdits), createQuestion(u"fresh"_s),
+                                             messageText(Msg::TemplatesNotCopied), created(u"fresh"_s)}));
     EXPECT_EQ(s().uploadList(), QStringList{u"[フォルダ]image"_s});
     EXPECT_TRUE(s().editor().title.isEmpty());
     EXPECT_EQ(s().folderCaption(), folderCaption(u"fresh"_s));
+    // A new folder starts clean, with the usual sizes on file.
+    EXPECT_TRUE(s().siteTitle().isEmpty() && s().links()[0].title.isEmpty());
+    EXPECT_EQ(readBytes(home() + u"/ini/etc_fresh.ini"_s),
+              QByteArray("[imw]320\r\n[imh]240\r\n[mow]320\r\n[moh]256\r\n[chk]0\r\n"));
+    ASSERT_TRUE(QFile::remove(page(u"200511"_s)));
+    switchTo(u"diary"_s); // back: the title of its newest page, since this month has none
+    EXPECT_EQ(s().siteTitle(), u"diaryのサイト"_s);
+    switchTo(u"fresh"_s);
 
     s().setConnection({u"typed"_s, {}, {}, {}, 0});
     switchTo(u"later"_s, {Answer::No});
@@ -182,6 +202,20 @@ TEST_F(SessionFolderTest, SettingsAreSavedSilentlyAndReadBackWithTheirQuirks) {
     EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::CannotEncode, {u"パスワード"_s})});
     EXPECT_EQ(readBytes(app), kept);
 
+    // Sizes: full-width digits saved as half-width ones, an empty or non-numeric size refused.
+    const QString etc = home() + u"/ini/etc_diary.ini"_s;
+    for (const auto& [sizes, told] :
+         {std::pair{SizeSettings{u"３２０"_s, u"240"_s, u"640"_s, u"480"_s, 0}, QString()},
+          {SizeSettings{u"320"_s, QString(), u"640"_s, u"480"_s, 0}, u"画像サイズの縦幅"_s},
+          {SizeSettings{u"320"_s, u"240"_s, u"640px"_s, u"480"_s, 0}, u"動画サイズの横幅"_s}}) {
+        messages.clear();
+        s().setSizes(sizes);
+        s().folders().saveSizes();
+        EXPECT_EQ(messages.texts(),
+                  told.isEmpty() ? QStringList() : QStringList{messageText(Msg::SizeNotNumber, {told})});
+        EXPECT_EQ(readBytes(etc), QByteArray("[imw]320\r\n[imh]240\r\n[mow]640\r\n[moh]480\r\n[chk]0\r\n"));
+    }
+
     // An unreadable line stops the reading there, and the size file is not reached.
     ASSERT_TRUE(writeBytes(app, "[FTP]first\r\n[CHK]x\r\n[DIR]after\r\n"));
     ASSERT_TRUE(writeBytes(home() + u"/ini/etc_diary.ini"_s, "[imw]999\r\n"));
@@ -213,7 +247,7 @@ TEST_F(SessionFolderTest, HolidayRulesChoiceRedrawsAtOnceReachesTheWriterAndIsKe
     EXPECT_NE(pageBytes(u"202605"_s), classicPage);
     s().folders().saveSizes();
     EXPECT_EQ(readBytes(home() + u"/ini/etc_diary.ini"_s),
-              QByteArray("[imw]\r\n[imh]\r\n[mow]\r\n[moh]\r\n[chk]0\r\n[hol]1\r\n"));
+              QByteArray("[imw]320\r\n[imh]240\r\n[mow]320\r\n[moh]256\r\n[chk]0\r\n[hol]1\r\n"));
 
     switchTo(u"other"_s);
     EXPECT_EQ(s().holidayRules(), HolidayRules::Classic);
@@ -270,19 +304,28 @@ TEST_F(SessionMediaTest, BrowseAppendsTheChosenFilesCopiesThemAndRemembersTheirF
     EXPECT_EQ(QFileInfo(image() + u"/a.jpg"_s).lastModified(), before);
 }
 
-TEST_F(SessionMediaTest, SameNameReplacedOnlyAfterYes_FailedCopyKeptOut_CancelledLargeCopyLeavesNothing) {
+TEST_F(SessionMediaTest, SameNameReplacedOrAddedUnderAFreeName_FailedCopyKeptOut_CancelledLargeCopyLeavesNothing) {
     const QString a = picture(u"a.jpg"_s, "new");
     ASSERT_TRUE(writeBytes(image() + u"/a.jpg"_s, "old"));
-    for (const bool yes : {false, true}) {
-        SCOPED_TRACE(yes ? "Yes" : "No");
+    const struct {
+        Answer answer;
+        const char* a;
+        const char* a2;
+        QString media;
+    } cases[] = {{Answer::Cancel, "old", "<missing>", QString()},
+                 {Answer::Rename, "old", "new", u"a_2.jpg;"_s},
+                 {Answer::Replace, "new", "<missing>", u"a.jpg;"_s}};
+    for (const auto& c : cases) {
         messages.clear();
-        messages.answers = {yes ? Answer::Yes : Answer::No};
+        messages.answers = {c.answer};
         s().setMedia(QString());
         browse(QStringList{a});
-        EXPECT_EQ(messages.texts(),
-                  QStringList{u"[image]フォルダには別の「a.jpg」がすでにあります。\r\n置き換えますか？"_s});
-        EXPECT_EQ(readBytes(image() + u"/a.jpg"_s), QByteArray(yes ? "new" : "old"));
-        EXPECT_EQ(s().editor().media, yes ? u"a.jpg;"_s : QString());
+        EXPECT_EQ(messages.texts(), QStringList{u"[image]フォルダには別の「a.jpg」がすでにあります。\r\n"
+                                                u"置き換えますか、それとも「a_2.jpg」という名前で追加しますか？"_s});
+        EXPECT_EQ(messages.shown.value(0).buttons, Buttons::ReplaceRenameCancel);
+        EXPECT_EQ(readBytes(image() + u"/a.jpg"_s) + readBytes(image() + u"/a_2.jpg"_s), QByteArray(c.a) + c.a2);
+        EXPECT_EQ(s().editor().media, c.media);
+        QFile::remove(image() + u"/a_2.jpg"_s);
     }
 
     const QString big = picture(u"holiday.mp4"_s, QByteArray(media::kProgressThreshold + 4096, 'v'));
@@ -336,22 +379,36 @@ TEST_F(SessionMediaTest, LeavingTheMediaBoxChecksTheFinalSemicolonThenTheImageSi
 }
 
 TEST_F(SessionMediaTest, PreviewAndSourceStartTheirProgramWithThePageOfTheBoxesMonth_FailuresAreTold) {
+    // No page for this month yet: offered to be written first; いいえ opens nothing.
+    messages.answers = {Answer::No};
+    s().media().openInBrowser();
+    EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::PageNotYetWritten, {u"200511.html"_s})});
+    EXPECT_TRUE(launcher.started.isEmpty());
+    messages.answers = {Answer::Yes};
+    s().media().openInBrowser();
+    EXPECT_TRUE(QFile::exists(page(u"200511"_s)));
+    messages.clear();
     s().media().openSource(); // no editor known at all
     EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::NoTextEditor)});
     messages.clear();
-    s().media().openInBrowser(); // no page has been written for this month yet
     launcher.env.variables.insert(u"EDITOR"_s, u"mousepad"_s);
     s().media().openSource();
-    typeMonth(u"2004"_s, u"02"_s); // the boxes name the month, as typed
+    launcher.env.variables.insert(u"EDITOR"_s, u"vim"_s); // runs in a terminal, and there is none here
+    launcher.env.variables.insert(u"PATH"_s, root.path());
+    s().media().openSource();
+    EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::NoTerminalForEditor, {u"vim"_s})});
+    typeMonth(u"2004"_s, u"02"_s); // the boxes name the month, as typed: another month, with no page
+    messages.clear();
     s().media().openInBrowser();
-    ASSERT_EQ(launcher.started.size(), 3);
+    EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::PageDoesNotExist, {u"200402.html"_s})});
+    ASSERT_EQ(launcher.started.size(), 2);
     EXPECT_EQ(launcher.started[0].program, u"xdg-open"_s);
     EXPECT_EQ(launcher.started[0].arguments, QStringList{page(u"200511"_s)});
     EXPECT_EQ(launcher.started[1].program, u"mousepad"_s);
     EXPECT_EQ(launcher.started[1].arguments, QStringList{page(u"200511"_s)});
-    EXPECT_EQ(launcher.started[2].arguments, QStringList{page(u"200402"_s)});
-    EXPECT_TRUE(messages.shown.isEmpty());
 
+    typeMonth(u"2005"_s, u"11"_s);
+    messages.clear();
     launcher.fail = true;
     s().media().openInBrowser();
     EXPECT_EQ(messages.texts(),

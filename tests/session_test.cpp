@@ -74,9 +74,27 @@ TEST_F(SessionMonthTest, ChoosingADayStoresTheEditorAndLoadsTheChosenDay) {
     EXPECT_EQ(selectedCells(), QList<int>{1});
     EXPECT_EQ(s().editor().date, u"2005年11月05日"_s);
     EXPECT_EQ(s().editor().body, u"書きかけ"_s);
-    s().clearBody(); // the body only
-    EXPECT_EQ(s().editor(), entry(u"2005年11月05日"_s, u"今日のタイトル"_s));
     EXPECT_TRUE(messages.shown.isEmpty());
+    // The day is marked as having an entry as soon as it is stored, not at the next drawing.
+    s().chooseDay(11);
+    s().setTitle(u"九日"_s);
+    EXPECT_FALSE(s().dayCells()[11].bold);
+    s().chooseDay(12);
+    EXPECT_TRUE(s().dayCells()[11].bold && s().dayCells()[11].underline);
+}
+
+TEST_F(SessionMonthTest, ClearingTheBodyAsksFirstOnlyWhenItIsLongerThanAFewLines) {
+    open();
+    s().setBody(u"一\r\n二\r\n三"_s);
+    EXPECT_TRUE(s().confirmClearBody());
+    EXPECT_TRUE(messages.shown.isEmpty());
+    s().setBody(u"一\r\n二\r\n三\r\n四"_s);
+    for (const Answer a : {Answer::No, Answer::Yes}) {
+        messages.answers = {a};
+        EXPECT_EQ(s().confirmClearBody(), a == Answer::Yes);
+    }
+    EXPECT_EQ(messages.texts().value(0), messageText(Msg::ClearBodyConfirm, {u"4"_s}));
+    EXPECT_EQ(s().editor().body, u"一\r\n二\r\n三\r\n四"_s) << "the box clears it, through its own undo";
 }
 
 TEST_F(SessionMonthTest, EditorRefusesTheFocusWhileNoDayIsSet) {
@@ -98,7 +116,9 @@ TEST_F(SessionMonthTest, GenerateWritesTheWritersPageOfTheShownMonthAndTheSnippe
     s().setSiteTitle(u"綴の日記"_s);
     s().setLink(0, {u"十月"_s, u"200510"_s});
     s().setYearText(u"2010"_s); // typed, no month command: the page is still November 2005's
+    QSignalSpy status(session.get(), &DiarySession::statusMessage);
     EXPECT_EQ(s().generate(), GenerateResult::Written);
+    EXPECT_EQ(status.value(0).value(0).toString(), page(u"200511"_s) + u" を書き出しました。"_s);
     EXPECT_TRUE(messages.shown.isEmpty());
     EXPECT_FALSE(QFile::exists(page(u"201011"_s)));
 
@@ -181,7 +201,7 @@ TEST_F(SessionMonthTest, MonthCommandsWriteTheMonthBeingLeft_WrapAroundTheYear_A
     EXPECT_TRUE(s().holidayNames()[1].isEmpty() && s().holidayNames()[2].isEmpty());
     EXPECT_EQ(s().holidayNames()[14], u"建国記念の日"_s);
 
-    typeMonth(u"2005"_s, u"3"_s);
+    typeMonth(u"２００５"_s, u"３"_s); // full-width digits are the same number
     s().showChosenMonth();
     EXPECT_EQ(shownMonth(), u"2005/03 2005/03"_s);
     EXPECT_EQ(s().editor().date, u"2005年03月01日"_s);
@@ -210,12 +230,11 @@ TEST_F(SessionMonthTest, RefusedYearOrMonthChangesNothingWhicheverMonthCommandIs
     const auto looks = s().dayCells();
 
     const QString e4 = u"1～12(半角)の間で入力して下さい"_s, e5 = u"1900～2999(半角)の間で入力して下さい"_s;
-    // Year, month, what is said: the year is checked first, and a year that is no number is refused by the
-    // writing of the month being left too.
-    const QStringList cases[] = {
-        {u"1899"_s, u"11"_s, e5},  {u"3000"_s, u"11"_s, e5}, {u"2005.5"_s, u"11"_s, e5},
-        {u"2005"_s, u"13"_s, e4},  {u"2005"_s, u"0"_s, e4},  {u"2005"_s, u"abc"_s, e4},
-        {u"2005"_s, u"3.0"_s, e4}, {u"1899"_s, u"13"_s, e5}, {u"abc"_s, u"11"_s, u"半角数値で入力して下さい"_s, e5}};
+    // Year, month, what is said: the year is checked first, and one mistake gives one message.
+    const QStringList cases[] = {{u"1899"_s, u"11"_s, e5},      {u"3000"_s, u"11"_s, e5}, {u"2005.5"_s, u"11"_s, e5},
+                                 {u"2005"_s, u"13"_s, e4},      {u"2005"_s, u"0"_s, e4},  {u"2005"_s, u"abc"_s, e4},
+                                 {u"2005"_s, u"3.0"_s, e4},     {u"1899"_s, u"13"_s, e5}, {u"abcd"_s, u"11"_s, e5},
+                                 {u"２００５"_s, u"１３"_s, e4}};
     for (const QStringList& c : cases) {
         for (auto command :
              {&DiarySession::showChosenMonth, &DiarySession::showPreviousMonth, &DiarySession::showNextMonth}) {
@@ -244,15 +263,24 @@ TEST_F(SessionMonthTest, MonthNotReadCompletelyIsShownButNeverWrittenOver) {
     EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::PageTooManyEntries, {u"200511.html"_s})});
     EXPECT_EQ(s().entries().count, 31);
     EXPECT_EQ(s().editor().title, u"日記"_s); // what was read is on screen
-    EXPECT_EQ(s().blockedPage(), u"200511.html"_s);
+    ASSERT_TRUE(s().isReadOnly());
+    EXPECT_EQ(s().blockedPage()->name, u"200511.html"_s);
+    EXPECT_EQ(s().blockedPage()->notice, messageText(Msg::BlockedTooManyEntries, {page(u"200511"_s)}));
 
+    // Nothing can be typed into it, so closing has nothing to ask; the month commands move on without a word.
     s().setTitle(u"上書きしない"_s);
-    for (const std::function<void()>& command : generateThenNextMonth()) { // the month still moves on
-        messages.clear();
-        command();
-        EXPECT_EQ(messages.texts(), QStringList{notWritable});
-        EXPECT_EQ(pageBytes(u"200511"_s), broken);
-    }
+    s().setSiteTitle(u"上書きしない"_s);
+    s().setLink(0, {u"上書きしない"_s, u"x"_s});
+    EXPECT_EQ(s().editor().title, u"日記"_s);
+    EXPECT_TRUE(s().siteTitle().isEmpty() && s().links()[0].title.isEmpty());
+    EXPECT_FALSE(s().hasUnwrittenEdits());
+    messages.clear();
+    s().generate();
+    EXPECT_EQ(messages.texts(), QStringList{notWritable});
+    messages.clear();
+    s().showNextMonth();
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_EQ(pageBytes(u"200511"_s), broken);
     EXPECT_EQ(shownMonth(), u"2005/12 2005/12"_s);
     EXPECT_FALSE(s().blockedPage().has_value());
     s().generate();
@@ -403,6 +431,13 @@ TEST_F(SessionMonthTest, ClosingWithUnwrittenEditsAsks_NoDiscards_YesWritesOrSta
               (QStringList{messageText(Msg::UnsavedEdits), messageText(Msg::MediaNamesUnterminated)}));
 
     s().setMedia(u"a.jpg;"_s);
+    messages.answers = {Answer::Cancel}; // キャンセル, Escape or the close box: nothing changes
+    EXPECT_FALSE(s().close());
+    EXPECT_EQ(messages.shown.last().buttons, Buttons::YesNoCancel);
+    EXPECT_EQ(s().editor().title, u"写真"_s);
+    EXPECT_EQ(pageBytes(u"200511"_s), before);
+
+    s().setYearText(u"abcd"_s); // the year box never holds a closing up: the page is the shown month's
     messages.answers = {Answer::Yes};
     EXPECT_TRUE(s().close());
     EXPECT_TRUE(pageBytes(u"200511"_s).contains(textfile::encode(u"写真")));

@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QUrl>
@@ -153,6 +154,68 @@ TEST_F(WindowTest, ClicksAndTypingReachTheSession_AndTheBoxesShowWhatItHolds) {
     EXPECT_TRUE(cell(6)->font().bold());
 }
 
+TEST_F(WindowTest, DayFromAnotherTab_UndoableClear_TabLeavesTheBody_CalendarByKeyboard_StatusLine) {
+    writePage(monthInput(u"2005"_s, u"11"_s, {entry(u"2005年11月04日"_s, u"四日"_s, u"1\r\n2\r\n3\r\n4\r\n5"_s)}));
+    openWindow();
+    auto* tabs = window->findChild<QTabWidget*>();
+    auto* title = named<QLineEdit>(u"タイトル"_s);
+    auto* body = named<QPlainTextEdit>(u"本文"_s);
+    showTab(u"その他の設定"_s);
+    QTest::mouseClick(cell(6), Qt::LeftButton); // the diary tab comes to the front before the title takes the typing
+    EXPECT_EQ(tabs->currentIndex(), 0);
+    EXPECT_EQ(QApplication::focusWidget(), title);
+
+    messages.answers = {Answer::Yes}; // five lines: asked first, then cleared through the box's undo
+    named<QPushButton>(u"本文削除"_s)->click();
+    EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::ClearBodyConfirm, {u"5"_s})});
+    EXPECT_TRUE(body->toPlainText().isEmpty() && ws().editor().body.isEmpty());
+    body->setFocus();
+    QTest::keyClick(body, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(ws().editor().body, u"1\r\n2\r\n3\r\n4\r\n5"_s);
+    QTest::keyClick(body, Qt::Key_Tab); // leaves the box, types nothing
+    EXPECT_NE(QApplication::focusWidget(), body);
+    EXPECT_EQ(ws().editor().body, u"1\r\n2\r\n3\r\n4\r\n5"_s);
+
+    named<QPushButton>(u"HTMLを作成"_s)->click();
+    EXPECT_EQ(window->statusBar()->currentMessage(), page(u"200511"_s) + u" を書き出しました。"_s);
+
+    // The calendar by keyboard: it starts on the chosen day; arrows move, Enter opens, Page Down changes month.
+    QWidget* calendar = named(u"カレンダー"_s);
+    calendar->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(calendar->accessibleDescription(), u"4日"_s);
+    QTest::keyClick(calendar, Qt::Key_Down);
+    QTest::keyClick(calendar, Qt::Key_Left);
+    EXPECT_EQ(calendar->accessibleDescription(), u"10日"_s);
+    QTest::keyClick(calendar, Qt::Key_Return);
+    EXPECT_EQ(ws().editor().date, u"2005年11月10日"_s);
+    EXPECT_EQ(QApplication::focusWidget(), title);
+    calendar->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(calendar, Qt::Key_PageDown);
+    EXPECT_EQ(ws().shownMonth(), u"12"_s);
+    EXPECT_EQ(QApplication::focusWidget(), calendar);
+    EXPECT_EQ(calendar->accessibleDescription(), u"10日"_s);
+
+    // The folder line ends in "…" when the window is narrow, and shows itself whole as a tooltip.
+    window->resize(window->minimumSizeHint());
+    QApplication::processEvents();
+    auto* caption = named<QLabel>(u"表示中の日記フォルダ"_s);
+    EXPECT_TRUE(caption->text().endsWith(u'…')) << caption->text().toStdString();
+    EXPECT_EQ(caption->toolTip(), ws().folderCaption());
+}
+
+TEST_F(WindowTest, AMonthNotReadCompletelyTakesNoTyping_AndTheLineAboveSaysWhyAndWhere) {
+    ASSERT_TRUE(QDir().mkpath(page(u"200511"_s))); // a folder where the page should be: unreadable
+    openWindow();
+    auto* notice = named<QLabel>(u"この月は表示のみ"_s);
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_EQ(notice->text(), messageText(Msg::BlockedUnreadable, {page(u"200511"_s)}));
+    for (const QString& box : {u"タイトル"_s, u"画像/動画"_s, u"サイトのタイトル"_s, u"リンク1の日本語名"_s})
+        EXPECT_TRUE(named<QLineEdit>(box)->isReadOnly()) << box.toStdString();
+    EXPECT_TRUE(named<QPlainTextEdit>(u"本文"_s)->isReadOnly());
+    named<QPushButton>(u"次月"_s)->click(); // moves on; the next month takes typing again
+    EXPECT_FALSE(notice->isVisible() || named<QLineEdit>(u"タイトル"_s)->isReadOnly());
+}
+
 TEST_F(WindowTest, FocusGuard_MediaBoxLeaveCheck_FolderNameLeaveQuestion_AndDrops) {
     openWindow(false); // never started: the date label is empty
     named<QPlainTextEdit>(u"本文"_s)->setFocus();
@@ -241,6 +304,7 @@ TEST_F(WindowTest, UploadTabShowsTheRunAndClosingAsksAboutItAndAboutUnwrittenEdi
 
 TEST_F(WindowTest, MenusOpenThePageElsewhereAndTheAboutBox_ASwitchShowsTheDiaryTab) {
     openWindow();
+    ws().generate();
     showTab(u"その他の設定"_s);
     named<QPushButton>(u"読込"_s)->click();
     EXPECT_EQ(window->findChild<QTabWidget*>()->currentIndex(), 0);

@@ -4,6 +4,8 @@
 #include "ui/day_cell.h"
 #include "ui_calendar_panel.h"
 
+#include <QKeyEvent>
+
 using namespace Qt::StringLiterals;
 
 namespace tsuzuri {
@@ -38,11 +40,20 @@ CalendarPanel::CalendarPanel(QWidget* parent) : QWidget(parent), ui_(std::make_u
         cells_[size_t(k)] = cell;
         ui_->dayGrid->addWidget(cell, 1 + (k - 1) / 7, cellColumn(k));
     }
+    // The days by keyboard: arrows move between them, Enter or Space opens one, Page Up and Page Down
+    // change the month.
+    ui_->calendarFrame->setFocusPolicy(Qt::StrongFocus);
+    ui_->calendarFrame->installEventFilter(this);
     // The calendar sets the column's width; the boxes below wrap or stretch within it.
     setFixedWidth(ui_->calendarFrame->sizeHint().width() + 8);
 }
 
 CalendarPanel::~CalendarPanel() = default;
+
+QList<QWidget*> CalendarPanel::focusChain() const {
+    return {ui_->calendarFrame,       ui_->yearEdit,        ui_->monthEdit,    ui_->chosenMonthButton,
+            ui_->previousMonthButton, ui_->nextMonthButton, ui_->siteTitleEdit};
+}
 
 void CalendarPanel::bind(DiarySession& session) {
     session_ = &session;
@@ -72,7 +83,84 @@ void CalendarPanel::showMonth() {
     }
 }
 
+bool CalendarPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != ui_->calendarFrame || !session_)
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::FocusIn: {
+        // The keyboard starts on the chosen day, else today, else the first of the month.
+        int chosen = 0, today = 0, first = 0;
+        for (int k = 1; k <= 42; ++k) {
+            const DayCellLook& look = session_->dayCells()[size_t(k)];
+            if (look.caption.isEmpty())
+                continue;
+            chosen = look.selected ? k : chosen;
+            today = look.flat ? k : today;
+            first = first ? first : k;
+        }
+        moveCursor(chosen ? chosen : today ? today : first);
+        return false;
+    }
+    case QEvent::FocusOut:
+        moveCursor(0);
+        return false;
+    case QEvent::KeyPress:
+        return handleKey(static_cast<QKeyEvent*>(event)->key());
+    default:
+        return false;
+    }
+}
+
+bool CalendarPanel::handleKey(int key) {
+    const auto hasDay = [this](int k) {
+        return k >= 1 && k <= 42 && !session_->dayCells()[size_t(k)].caption.isEmpty();
+    };
+    switch (key) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down: {
+        const int step = key == Qt::Key_Left ? -1 : key == Qt::Key_Right ? 1 : key == Qt::Key_Up ? -7 : 7;
+        if (hasDay(cursor_ + step))
+            moveCursor(cursor_ + step);
+        return true;
+    }
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        if (hasDay(cursor_))
+            session_->chooseDay(cursor_);
+        return true;
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown: {
+        const QString day = hasDay(cursor_) ? session_->dayCells()[size_t(cursor_)].caption : QString();
+        if (key == Qt::Key_PageUp)
+            session_->showPreviousMonth();
+        else
+            session_->showNextMonth();
+        // The month command puts the focus on the title; the keyboard user stays on the calendar, on the
+        // same day where the new month has it.
+        ui_->calendarFrame->setFocus(Qt::OtherFocusReason);
+        for (int k = 1; k <= 42; ++k) {
+            if (!day.isEmpty() && session_->dayCells()[size_t(k)].caption == day)
+                moveCursor(k);
+        }
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void CalendarPanel::moveCursor(int cell) {
+    cursor_ = cell;
+    for (int k = 1; k <= 42; ++k)
+        cells_[size_t(k)]->setKeyboardCursor(k == cursor_);
+    ui_->calendarFrame->setAccessibleDescription(cell > 0 ? cells_[size_t(cell)]->accessibleName() : QString());
+}
+
 void CalendarPanel::showSiteTitle() {
+    ui_->siteTitleEdit->setReadOnly(session_->isReadOnly());
     setTextIfOther(ui_->siteTitleEdit, session_->siteTitle());
 }
 

@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QMouseEvent>
+#include <QPainter>
 
 namespace tsuzuri {
 
@@ -22,6 +23,22 @@ void DayCell::setSelected(bool selected) {
         return;
     look_.selected = selected;
     applyLook();
+}
+
+void DayCell::setKeyboardCursor(bool on) {
+    if (keyboardCursor_ == on)
+        return;
+    keyboardCursor_ = on;
+    update();
+}
+
+void DayCell::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (!keyboardCursor_)
+        return;
+    QPainter p(this);
+    p.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
+    p.drawRect(rect().adjusted(3, 3, -4, -4));
 }
 
 void DayCell::applyLook() {

@@ -20,6 +20,9 @@ public:
     // The selected-day highlight: white instead of the button face.
     void setSelected(bool selected);
 
+    // The day the keyboard is on while the calendar has the focus: a dotted frame inside the cell.
+    void setKeyboardCursor(bool on);
+
 signals:
     void clicked();
 
@@ -27,12 +30,14 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void applyLook();
 
     DayCellLook look_;
     bool pressed_ = false;
+    bool keyboardCursor_ = false;
 };
 
 } // namespace tsuzuri

@@ -8,6 +8,7 @@
 
 #include <QDropEvent>
 #include <QMimeData>
+#include <QTextCursor>
 #include <QTimer>
 #include <QUrl>
 
@@ -29,7 +30,13 @@ bool isFileDrag(const QMimeData* mime) {
 DiaryTab::DiaryTab(QWidget* parent) : QWidget(parent), ui_(std::make_unique<Ui::DiaryTab>()) {
     ui_->setupUi(this);
     ui_->form->setColumnStretch(2, 1);
-    ui_->form->setRowStretch(2, 1);
+    ui_->form->setRowStretch(3, 1);
+    // The line above a month shown read-only stands out from the form.
+    QPalette notice = ui_->blockedNotice->palette();
+    notice.setColor(QPalette::Window, QColor(0xFF, 0xF4, 0xCE));
+    notice.setColor(QPalette::WindowText, QColor(0x5C, 0x3C, 0x00));
+    ui_->blockedNotice->setPalette(notice);
+    ui_->blockedNotice->setAutoFillBackground(true);
     ui_->mediaEdit->installEventFilter(this);
 }
 
@@ -47,7 +54,7 @@ void DiaryTab::bind(DiarySession& session) {
                          static_cast<QWidget*>(ui_->mediaEdit)})
         onFocusEntering(box, [&session] { session.editorMayTakeFocus(); });
     onFocusLeaving(ui_->mediaEdit, [&session] { session.media().leaveBox(); });
-    connect(ui_->clearBodyButton, &QPushButton::clicked, &session, &DiarySession::clearBody);
+    connect(ui_->clearBodyButton, &QPushButton::clicked, this, &DiaryTab::clearBody);
     connect(ui_->browseMediaButton, &QPushButton::clicked, &session, [&session] { session.media().browse(); });
     connect(&session, &DiarySession::editorChanged, this, &DiaryTab::showEditor);
     showEditor();
@@ -61,8 +68,26 @@ void DiaryTab::focusMedia() {
     ui_->mediaEdit->setFocus();
 }
 
+// Cleared through the box's own undo, so Ctrl+Z brings the text back.
+void DiaryTab::clearBody() {
+    if (!session_->confirmClearBody())
+        return;
+    QTextCursor all(ui_->bodyEdit->document());
+    all.select(QTextCursor::Document);
+    all.removeSelectedText();
+}
+
 void DiaryTab::showEditor() {
     const DiaryEntry& e = session_->editor();
+    const bool readOnly = session_->isReadOnly();
+    ui_->blockedNotice->setVisible(readOnly);
+    ui_->blockedNotice->setText(readOnly ? session_->blockedPage()->notice : QString());
+    for (QWidget* w : {static_cast<QWidget*>(ui_->clearBodyButton), static_cast<QWidget*>(ui_->browseMediaButton)})
+        w->setEnabled(!readOnly);
+    ui_->titleEdit->setReadOnly(readOnly);
+    ui_->bodyEdit->setReadOnly(readOnly);
+    ui_->mediaEdit->setReadOnly(readOnly);
+    ui_->mediaEdit->setAcceptDrops(!readOnly);
     showing_ = true;
     ui_->dateLabel->setText(e.date);
     if (ui_->titleEdit->text() != e.title)

@@ -29,6 +29,7 @@ protected:
 
 private:
     void showEditor();
+    void clearBody();
 
     std::unique_ptr<Ui::DiaryTab> ui_;
     DiarySession* session_ = nullptr;

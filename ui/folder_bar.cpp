@@ -9,12 +9,31 @@ namespace tsuzuri {
 
 FolderBar::FolderBar(QWidget* parent) : QWidget(parent), ui_(std::make_unique<Ui::FolderBar>()) {
     ui_->setupUi(this);
+    ui_->folderCaptionLabel->installEventFilter(this);
+}
+
+// A caption wider than its room ends in "…" rather than being cut mid-character; the whole of it shows
+// as the tooltip.
+bool FolderBar::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui_->folderCaptionLabel && event->type() == QEvent::Resize)
+        elideCaption();
+    return QWidget::eventFilter(watched, event);
+}
+
+void FolderBar::elideCaption() {
+    QLabel* label = ui_->folderCaptionLabel;
+    label->setText(label->fontMetrics().elidedText(caption_, Qt::ElideRight, label->width()));
+    label->setToolTip(label->text() == caption_ ? QString() : caption_);
 }
 
 FolderBar::~FolderBar() = default;
 
 QWidget* FolderBar::generateButton() const {
     return ui_->generateButton;
+}
+
+QList<QWidget*> FolderBar::focusChain() const {
+    return {ui_->folderEdit, ui_->switchFolderButton, ui_->browseFolderButton, ui_->generateButton};
 }
 
 void FolderBar::bind(DiarySession& session) {
@@ -31,7 +50,9 @@ void FolderBar::bind(DiarySession& session) {
 void FolderBar::showFolder() {
     if (ui_->folderEdit->text() != session_->folderText())
         ui_->folderEdit->setText(session_->folderText());
-    ui_->folderCaptionLabel->setText(session_->folderCaption());
+    caption_ = session_->folderCaption();
+    ui_->folderCaptionLabel->setAccessibleDescription(caption_);
+    elideCaption();
 }
 
 } // namespace tsuzuri

@@ -21,13 +21,20 @@ public:
     ~FolderBar() override;
 
     void bind(DiarySession& session);
+    // Its controls in the order Tab visits them.
+    QList<QWidget*> focusChain() const;
     QWidget* generateButton() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void showFolder();
+    void elideCaption();
 
     std::unique_ptr<Ui::FolderBar> ui_;
     DiarySession* session_ = nullptr;
+    QString caption_;
 };
 
 } // namespace tsuzuri

@@ -45,6 +45,8 @@ void LinksTab::bind(DiarySession& session) {
 
 void LinksTab::showLinks() {
     for (size_t k = 0; k < 12; ++k) {
+        paths_[k]->setReadOnly(session_->isReadOnly());
+        titles_[k]->setReadOnly(session_->isReadOnly());
         const LinkPair& link = session_->links()[k];
         if (paths_[k]->text() != link.path)
             paths_[k]->setText(link.path);

@@ -10,8 +10,16 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStatusBar>
 
 namespace tsuzuri {
+
+namespace {
+
+// How long a line on what was just done stays in the status bar.
+constexpr int kStatusMs = 6000;
+
+} // namespace
 
 MainWindow::MainWindow(QString programFolder, WindowServices services, QWidget* parent)
     : QMainWindow(parent), ui_(std::make_unique<Ui::MainWindow>()), services_(services),
@@ -34,6 +42,8 @@ MainWindow::MainWindow(QString programFolder, WindowServices services, QWidget* 
     connect(&s, &DiarySession::focusRequested, this, [this](DiarySession::Focus f) { moveFocus(int(f)); });
     connect(&s, &DiarySession::diaryTabRequested, this, [this] { ui_->tabs->setCurrentWidget(ui_->diaryTab); });
     connect(&s, &DiarySession::startedUp, this, &MainWindow::centreWindow);
+    connect(&s, &DiarySession::statusMessage, this,
+            [this](const QString& text) { statusBar()->showMessage(text, kStatusMs); });
     connect(&s, &DiarySession::endRequested, this, [this] {
         close();
         if (!ended_) {
@@ -41,6 +51,11 @@ MainWindow::MainWindow(QString programFolder, WindowServices services, QWidget* 
             emit programEnded();
         }
     });
+    // Tab goes through the folder bar, the calendar and its boxes, then into the tab on show.
+    const QList<QWidget*> order =
+        ui_->folderBar->focusChain() + ui_->calendarPanel->focusChain() + QList<QWidget*>{ui_->tabs};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
     // Everything fits at this size with room to spare; the body box takes what the window grows by.
     resize(QSize(980, 660).expandedTo(minimumSizeHint()));
 }
@@ -59,12 +74,16 @@ bool MainWindow::start() {
     return started;
 }
 
+// The editor's boxes are on the diary tab: it comes to the front first, or the typing would land in a box
+// that cannot be seen.
 void MainWindow::moveFocus(int focus) {
     switch (DiarySession::Focus(focus)) {
     case DiarySession::Focus::Title:
+        ui_->tabs->setCurrentWidget(ui_->diaryTab);
         ui_->diaryTab->focusTitle();
         break;
     case DiarySession::Focus::Media:
+        ui_->tabs->setCurrentWidget(ui_->diaryTab);
         ui_->diaryTab->focusMedia();
         break;
     case DiarySession::Focus::Generate:

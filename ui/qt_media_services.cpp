@@ -5,6 +5,7 @@
 
 #include <QDesktopServices>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QProcess>
 #include <QProgressDialog>
@@ -14,21 +15,48 @@ using namespace Qt::StringLiterals;
 
 namespace tsuzuri {
 
+namespace {
+
+// A program that ends with an error within this long of its start did not do what was asked.
+constexpr qint64 kQuickExitMs = 5000;
+
+} // namespace
+
 QtLauncher::QtLauncher() : environment_(launch::systemEnvironment()) {}
 
 Outcome QtLauncher::start(const launch::Command& command) {
-    bool started = false;
+    const Outcome notStarted =
+        Outcome::failure(Msg::LaunchFailed, {command.displayName, messageText(Msg::ProgramNotStarted)});
     if (command.kind == launch::Command::Kind::ShellOpen) {
         // An address stays as it is; anything else is a file on this machine.
         const QUrl url = command.target.contains(u"://"_s) ? QUrl(command.target) : QUrl::fromLocalFile(command.target);
-        started = QDesktopServices::openUrl(url);
-    } else {
-        // Arguments go to the program as they are: no shell ever splits the page path.
-        started = QProcess::startDetached(command.program, command.arguments);
+        return QDesktopServices::openUrl(url) ? Outcome::success() : notStarted;
     }
-    if (started)
-        return Outcome::success();
-    return Outcome::failure(Msg::LaunchFailed, {command.displayName, messageText(Msg::ProgramNotStarted)});
+    // Arguments go to the program as they are: no shell ever splits the page path. The program runs on
+    // without us; one that gives up at once (xdg-open finding no browser, an editor refusing the file)
+    // is told with what it said, as the user would otherwise see nothing at all.
+    // No parent on purpose: the program must outlive us (a QProcess ends its program when destroyed), so
+    // the object goes only once the program has ended.
+    auto* process = new QProcess;
+    process->setProgram(command.program);
+    process->setArguments(command.arguments);
+    process->start();
+    if (!process->waitForStarted(10000)) {
+        delete process;
+        return notStarted;
+    }
+    QElapsedTimer since;
+    since.start();
+    QObject::connect(
+        process, &QProcess::finished, process,
+        [process, since, name = command.displayName, messages = messages_](int code, QProcess::ExitStatus) {
+            process->deleteLater();
+            if (code == 0 || since.elapsed() > kQuickExitMs || !messages)
+                return;
+            const QString said = QString::fromLocal8Bit(process->readAllStandardError()).trimmed();
+            messages->tell(messageText(Msg::ProgramFailed, {name, QString::number(code), said}));
+        });
+    return Outcome::success();
 }
 
 QString withUpperCasePatterns(const QString& filter) {

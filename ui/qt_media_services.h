@@ -13,11 +13,14 @@ namespace tsuzuri {
 class QtLauncher final : public Launcher {
 public:
     QtLauncher();
+    // Where a program that ends with an error soon after it started is told about.
+    void setMessages(MessageBoxes* messages) { messages_ = messages; }
     const launch::Environment& environment() override { return environment_; }
     Outcome start(const launch::Command& command) override;
 
 private:
     launch::Environment environment_;
+    MessageBoxes* messages_ = nullptr;
 };
 
 // A filter "name (*.jpg *.png)" that also matches the upper-case spellings ("*.JPG"), as the

@@ -21,23 +21,39 @@ std::unique_ptr<QMessageBox> QtMessageBoxes::makeBox(const QString& text, Button
     auto box =
         std::make_unique<QMessageBox>(QMessageBox::NoIcon, applicationTitle(), shown, QMessageBox::NoButton, parent);
     box->setTextFormat(Qt::PlainText); // a folder name typed with "<b>" is shown as typed
-    if (buttons == Buttons::YesNo) {
-        QPushButton* yes = box->addButton(u"はい"_s, QMessageBox::YesRole);
-        QPushButton* no = box->addButton(u"いいえ"_s, QMessageBox::NoRole);
-        box->setDefaultButton(yes);
-        box->setEscapeButton(no);
-    } else {
-        box->setDefaultButton(box->addButton(u"OK"_s, QMessageBox::AcceptRole));
+    // The first button is the default; the last is what Escape and the close box answer.
+    const std::vector<std::pair<QString, Answer>> choices = buttonChoices(buttons);
+    for (const auto& [text, answer] : choices) {
+        QPushButton* button = box->addButton(text, QMessageBox::ActionRole);
+        button->setProperty("answer", int(answer));
+        if (!box->defaultButton())
+            box->setDefaultButton(button);
+        box->setEscapeButton(button);
     }
     return box;
+}
+
+std::vector<std::pair<QString, Answer>> QtMessageBoxes::buttonChoices(Buttons buttons) {
+    switch (buttons) {
+    case Buttons::Ok:
+        break;
+    case Buttons::YesNo:
+        return {{u"はい"_s, Answer::Yes}, {u"いいえ"_s, Answer::No}};
+    case Buttons::YesNoCancel:
+        return {{u"はい"_s, Answer::Yes}, {u"いいえ"_s, Answer::No}, {u"キャンセル"_s, Answer::Cancel}};
+    case Buttons::ReplaceRenameCancel:
+        return {
+            {u"置き換える"_s, Answer::Replace}, {u"別名で追加"_s, Answer::Rename}, {u"キャンセル"_s, Answer::Cancel}};
+    }
+    return {{u"OK"_s, Answer::Ok}};
 }
 
 Answer QtMessageBoxes::ask(const QString& text, Buttons buttons) {
     const std::unique_ptr<QMessageBox> box = makeBox(text, buttons, parent_);
     box->exec();
-    if (buttons == Buttons::Ok)
-        return Answer::Ok;
-    return box->buttonRole(box->clickedButton()) == QMessageBox::YesRole ? Answer::Yes : Answer::No;
+    // A box closed without a button (the window system's close box) answers as its escape button.
+    QAbstractButton* clicked = box->clickedButton() ? box->clickedButton() : box->escapeButton();
+    return clicked ? Answer(clicked->property("answer").toInt()) : Answer::Cancel;
 }
 
 QDate SystemClock::today() const {

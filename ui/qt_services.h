@@ -6,6 +6,8 @@
 #include <QWidget>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 class QMessageBox;
 
@@ -18,8 +20,10 @@ public:
     void setParent(QWidget* parent) { parent_ = parent; }
     Answer ask(const QString& text, Buttons buttons) override;
 
-    // The box ask() runs: the title, no icon, the text with its line breaks, and OK or はい/いいえ.
+    // The box ask() runs: the title, no icon, the text with its line breaks, and its Japanese buttons.
     static std::unique_ptr<QMessageBox> makeBox(const QString& text, Buttons buttons, QWidget* parent = nullptr);
+    // The buttons of a kind, in order, with what each answers.
+    static std::vector<std::pair<QString, Answer>> buttonChoices(Buttons buttons);
 
 private:
     QPointer<QWidget> parent_;
