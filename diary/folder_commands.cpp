@@ -84,9 +84,14 @@ void FolderCommands::browseFolder() {
         FolderChooser* chooser = s_.services_.folders;
         if (!chooser)
             return;
-        const std::optional<QString> chosen = chooser->chooseFolder(u"日記フォルダを選択して下さい"_s);
+        const std::optional<QString> chosen = chooser->chooseFolder(u"日記フォルダを選択して下さい"_s, s_.home_);
         if (!chosen)
             return;
+        // Diary folders live inside the program folder: a folder chosen elsewhere is not one, whatever its
+        // name, and taking only its name would show another folder than the one chosen.
+        const QString parent = QFileInfo(QFileInfo(*chosen).absolutePath()).canonicalFilePath();
+        if (parent.isEmpty() || parent != QFileInfo(s_.home_).canonicalFilePath())
+            return s_.tell(Outcome::failure(Msg::FolderOutsideProgram, {QDir::toNativeSeparators(s_.home_)}));
         s_.folderText_ = folderNameOf(*chosen);
         s_.changed_ |= DiarySession::FolderPart;
         switchNow();

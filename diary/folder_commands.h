@@ -18,7 +18,7 @@ public:
     // Shows the folder named in the name box, making it first when it is missing. Every switch, even to
     // the folder in use, reloads everything from disk.
     void switchFolder();
-    // Only the chosen folder's name counts: a diary folder always lies inside the program folder.
+    // The folder chooser, opening in the program folder: a diary folder always lies directly inside it.
     void browseFolder();
     // The name box lost the focus: an edited name offers a switch.
     void leaveFolderText();

@@ -76,8 +76,8 @@ public:
 class FolderChooser {
 public:
     virtual ~FolderChooser() = default;
-    // The chosen folder's full path; nothing when the user cancelled.
-    virtual std::optional<QString> chooseFolder(const QString& title) = 0;
+    // The chosen folder's full path; nothing when the user cancelled. The dialog opens in startFolder.
+    virtual std::optional<QString> chooseFolder(const QString& title, const QString& startFolder) = 0;
 };
 
 // Opens the FTP connection of one upload run. Each run gets a session of its own and owns it; the run

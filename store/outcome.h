@@ -66,6 +66,7 @@ enum class Msg {
     SizeNotNumber,          // %1 = which box
     PageNotYetWritten,      // %1 = page file name
     PageDoesNotExist,       // %1 = page file name
+    FolderOutsideProgram,   // %1 = program folder
 };
 
 // Result of a core operation: ok, or the message to show and its arguments.

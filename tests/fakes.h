@@ -95,10 +95,11 @@ public:
 
 class ScriptedFolderChooser final : public FolderChooser {
 public:
-    QStringList titles;
+    QStringList titles, startFolders;
     std::deque<std::optional<QString>> answers;
-    std::optional<QString> chooseFolder(const QString& title) override {
+    std::optional<QString> chooseFolder(const QString& title, const QString& startFolder) override {
         titles << title;
+        startFolders << startFolder;
         return next(answers, "unscripted folder dialog");
     }
 };

@@ -114,30 +114,32 @@ TEST_F(SessionFolderTest, SwitchToAMissingFolderAsks_YesMakesItEmpty_NoOrAFailur
     EXPECT_EQ(s().connection().host, u"typed"_s); // nothing reloaded
 }
 
-TEST_F(SessionFolderTest, BrowseUsesOnlyTheChosenFoldersNameInsideTheProgramFolder) {
+TEST_F(SessionFolderTest, BrowseOpensInTheProgramFolderAndTakesOnlyAFolderInsideIt) {
     const QString elsewhere = root.path() + u"/Documents/mydiary"_s;
     ASSERT_TRUE(writeBytes(elsewhere + u"/200511.html"_s, "not mine"));
+    makeDiary(u"other"_s);
     open();
     folders.answers = {std::nullopt}; // cancelled: nothing happens
     s().folders().browseFolder();
     EXPECT_EQ(folders.titles, QStringList{u"日記フォルダを選択して下さい"_s});
+    EXPECT_EQ(folders.startFolders, QStringList{home()});
     EXPECT_TRUE(messages.shown.isEmpty());
+
+    // A folder elsewhere (also one named in another separator style) is no diary folder: said, nothing made.
+    for (const QString& chosen : {elsewhere, u"C:\\Users\\me\\diary"_s}) {
+        messages.clear();
+        folders.answers = {chosen};
+        s().folders().browseFolder();
+        EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::FolderOutsideProgram, {home()})});
+    }
+    EXPECT_FALSE(QFileInfo::exists(folder(u"mydiary"_s)) || QFileInfo::exists(elsewhere + u"/image"_s));
     EXPECT_EQ(s().folderText(), u"diary"_s);
 
-    folders.answers = {elsewhere};
-    messages.answers = {Answer::Yes};
-    s().folders().browseFolder();
-    EXPECT_EQ(messages.texts(), (QStringList{createQuestion(u"mydiary"_s), created(u"mydiary"_s)}));
-    EXPECT_TRUE(QFileInfo(folder(u"mydiary/image"_s)).isDir());
-    EXPECT_FALSE(QFileInfo::exists(elsewhere + u"/image"_s));
-    EXPECT_EQ(readBytes(elsewhere + u"/200511.html"_s), QByteArray("not mine"));
-
-    // A path in the other separator style gives its last name the same way.
     messages.clear();
-    folders.answers = {u"C:\\Users\\me\\diary"_s};
+    folders.answers = {folder(u"other"_s)};
     s().folders().browseFolder();
     EXPECT_TRUE(messages.shown.isEmpty());
-    EXPECT_EQ(s().folderCaption(), folderCaption(u"diary"_s));
+    EXPECT_EQ(s().folderCaption(), folderCaption(u"other"_s));
 }
 
 TEST_F(SessionFolderTest, EditedFolderNameOffersASwitchWhenTheBoxIsLeft) {

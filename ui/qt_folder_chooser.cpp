@@ -5,9 +5,8 @@
 
 namespace tsuzuri {
 
-std::optional<QString> QtFolderChooser::chooseFolder(const QString& title) {
-    const QString chosen =
-        QFileDialog::getExistingDirectory(parent_, title, QDir::homePath(), QFileDialog::ShowDirsOnly);
+std::optional<QString> QtFolderChooser::chooseFolder(const QString& title, const QString& startFolder) {
+    const QString chosen = QFileDialog::getExistingDirectory(parent_, title, startFolder, QFileDialog::ShowDirsOnly);
     if (chosen.isEmpty())
         return std::nullopt;
     return chosen;

@@ -11,7 +11,7 @@ namespace tsuzuri {
 class QtFolderChooser final : public FolderChooser {
 public:
     void setParent(QWidget* parent) { parent_ = parent; }
-    std::optional<QString> chooseFolder(const QString& title) override;
+    std::optional<QString> chooseFolder(const QString& title, const QString& startFolder) override;
 
 private:
     QPointer<QWidget> parent_;
