@@ -4,6 +4,7 @@
 #include "diary/folder_commands.h"
 #include "diary/media_commands.h"
 #include "diary/messages.h"
+#include "diary/unwritten_edits.h"
 #include "diary/upload_controller.h"
 #include "settings/diary_folder.h"
 #include "site/month_page_reader.h"
@@ -46,7 +47,7 @@ QString twoDigits(const QString& text) {
 DiarySession::DiarySession(QString programFolder, SessionServices services, QObject* parent)
     : QObject(parent), home_(std::move(programFolder)), services_(services), sizes_(defaultSizes()),
       folders_(std::make_unique<FolderCommands>(*this)), media_(std::make_unique<MediaCommands>(*this)),
-      uploads_(std::make_unique<UploadController>(*this)) {
+      uploads_(std::make_unique<UploadController>(*this)), edits_(std::make_unique<UnwrittenEdits>(*this)) {
     Q_ASSERT(services_.messages && services_.clock);
 }
 
@@ -106,6 +107,22 @@ DiarySession::DateTexts DiarySession::todayTexts() const {
             QString::asprintf("%02d", today.day())};
 }
 
+bool DiarySession::hasUnwrittenEdits() const {
+    return edits_->exist();
+}
+
+void DiarySession::setEditable(QString& field, const QString& text) {
+    if (isReadOnly())
+        return;
+    field = text;
+    edits_->edited();
+}
+
+void DiarySession::setLink(int row, const LinkPair& link) {
+    setEditable(links_.at(size_t(row)).title, link.title);
+    setEditable(links_.at(size_t(row)).path, link.path);
+}
+
 void DiarySession::setSizes(const SizeSettings& s) {
     const HolidayRules rules = sizes_.holidays;
     sizes_ = s;
@@ -127,7 +144,7 @@ bool DiarySession::runStartup() {
     try {
         startupSteps();
     } catch (...) {
-        written_.reset();
+        edits_->forget();
         try {
             tell(messageText(Msg::StartupFailed));
         } catch (...) {
@@ -160,7 +177,7 @@ void DiarySession::startupSteps() {
     // no edit of the user's.
     if (siteTitle_.isEmpty()) {
         siteTitle_ = newestSiteTitle();
-        rememberWritten();
+        edits_->remember();
     }
     drawCalendar(yearText_, monthText_);
 
@@ -169,6 +186,7 @@ void DiarySession::startupSteps() {
     folderCaption_ = tsuzuri::folderCaption(folderText_);
     if (imageFolderMissing_)
         skipShutdown_ = true;
+    edits_->offerJournal();
 }
 
 QString DiarySession::newestSiteTitle() const {
@@ -187,7 +205,12 @@ bool DiarySession::close() {
     // Nothing typed is dropped without a word: a page the user wanted written but that could not be
     // keeps the program open with the text in it.
     bool stay = false;
-    guarded([this, &stay] { stay = !offerToWriteEdits(); });
+    guarded([this, &stay] {
+        stay = !edits_->offerToWrite();
+        // A month shown read-only keeps its journal: its text was never written anywhere else.
+        if (!stay && !isReadOnly() && !edits_->exist())
+            edits_->settled(loadedFolder_);
+    });
     if (stay)
         return false;
     guarded([this] { shutDown(); });
@@ -258,7 +281,8 @@ GenerateResult DiarySession::writeMonth(const QString& folder, WriteFor why) {
     // The page links "200511" as "200511.html"; the box says so too.
     for (size_t k = 0; k < links_.size(); ++k)
         links_[k].path = completed[k].path;
-    rememberWritten();
+    edits_->remember();
+    edits_->settled(folder);
     fillSnippets(folder);
     emit statusMessage(messageText(Msg::PageWritten, {paths::monthPage(home_, folder, shownYear_, shownMonth_)}));
     return GenerateResult::Written;
@@ -300,7 +324,7 @@ void DiarySession::readMonthPage(const QString& month, const QString& day) {
 
     const MonthPageRead read = readMonthPageFile(home_, folderText_, shownYear_, shownMonth_);
     if (!read.exists) {
-        rememberWritten();
+        edits_->remember();
         return;
     }
     // What was read is shown even from a page that could not be read to its end; such a month is then
@@ -311,7 +335,7 @@ void DiarySession::readMonthPage(const QString& month, const QString& day) {
         siteTitle_ = *read.page.siteTitle;
     if (const DiaryEntry* row = entries_.lastMatch(dateLine(shownYear_, month, day)))
         editor_ = *row;
-    rememberWritten();
+    edits_->remember();
     if (!read.outcome.ok()) {
         const QString path = paths::monthPage(home_, folderText_, shownYear_, shownMonth_);
         const Msg notice = read.outcome.msg == Msg::PageUnreadable       ? Msg::BlockedUnreadable
@@ -463,52 +487,6 @@ void DiarySession::monthCommand(MonthStep step) {
         readMonthPage(shownMonth_, u"01"_s);
     drawCalendar(yearText_, monthText_);
     stay();
-}
-
-// --- edits not yet written ------------------------------------------------------------------------------------
-
-DiarySession::WrittenState DiarySession::currentState(bool* complete) const {
-    WrittenState state;
-    // The editor as the generate command would store it, without touching the table itself.
-    EntryTable table = entries_;
-    *complete = table.store(editor_).ok() || !editor_.hasContent();
-    // Rows without content never reach the page: a blank editor stored on a new date is no edit.
-    for (int j = 1; j <= table.count; ++j) {
-        if (table.rows[j].hasContent())
-            state.entries.append(table.rows[j]);
-    }
-    state.links = links_;
-    state.siteTitle = siteTitle_;
-    return state;
-}
-
-void DiarySession::rememberWritten() {
-    bool complete = true;
-    written_ = currentState(&complete);
-}
-
-bool DiarySession::hasUnwrittenEdits() const {
-    // A month shown but never written has nothing that could be written: its editor takes no typing.
-    if (!written_ || blockedPage_)
-        return false;
-    bool complete = true;
-    const WrittenState now = currentState(&complete);
-    return !complete || now != *written_;
-}
-
-// Asks whether to write the edits first: はい writes them, いいえ drops them, キャンセル (or Escape, or the
-// box's close button) keeps everything as it is. False: stay where we are — cancelled, or the user said
-// yes and they could not be written.
-bool DiarySession::offerToWriteEdits() {
-    if (!hasUnwrittenEdits())
-        return true;
-    const Answer answer = services_.messages->ask(messageText(Msg::UnsavedEdits), Buttons::YesNoCancel);
-    if (answer == Answer::No)
-        return true;
-    if (answer != Answer::Yes)
-        return false;
-    // The edits belong to the folder on screen, whatever the name box says by now.
-    return writeMonth(loadedFolder_, WriteFor::Close) == GenerateResult::Written;
 }
 
 } // namespace tsuzuri

@@ -21,6 +21,7 @@ namespace tsuzuri {
 
 class FolderCommands;
 class MediaCommands;
+class UnwrittenEdits;
 class UploadController;
 
 // What the generate command achieved, for the commands that run it first.
@@ -90,10 +91,7 @@ public:
     void setBody(const QString& text) { setEditable(editor_.body, text); }
     void setMedia(const QString& text) { setEditable(editor_.media, text); }
     void setSiteTitle(const QString& text) { setEditable(siteTitle_, text); }
-    void setLink(int row, const LinkPair& link) {
-        if (!isReadOnly())
-            links_.at(size_t(row)) = link;
-    }
+    void setLink(int row, const LinkPair& link);
     void setConnection(const ConnectionSettings& c) { connection_ = c; }
     // The sizes and the original-size value; the holiday rules have their own command.
     void setSizes(const SizeSettings& s);
@@ -143,6 +141,7 @@ private:
     friend class FolderCommands;
     friend class MediaCommands;
     friend class UploadController;
+    friend class UnwrittenEdits;
 
     enum Change : unsigned {
         EditorPart = 1,
@@ -157,13 +156,6 @@ private:
     enum class WriteFor { Generate, MonthMove, Close };
     struct DateTexts {
         QString year, month, day;
-    };
-    // What the page on disk holds as far as the editor can change it.
-    struct WrittenState {
-        QList<DiaryEntry> entries;
-        LinkPairs links{};
-        QString siteTitle;
-        bool operator==(const WrittenState&) const = default;
     };
 
     bool guarded(const std::function<void()>& command);
@@ -180,10 +172,7 @@ private:
     GenerateResult writeMonth(const QString& folder, WriteFor why);
     void refreshEntryMarks();
     QString newestSiteTitle() const;
-    void setEditable(QString& field, const QString& text) {
-        if (!isReadOnly())
-            field = text;
-    }
+    void setEditable(QString& field, const QString& text);
     void fillSnippets(const QString& folder);
     bool storeEditor();
     void loadDay(const QString& year, const QString& month, const QString& day);
@@ -191,10 +180,6 @@ private:
     void clearMonthData();
     void drawCalendar(const QString& year, const QString& month);
     void monthCommand(MonthStep step);
-
-    WrittenState currentState(bool* complete) const;
-    void rememberWritten();
-    bool offerToWriteEdits();
 
     const QString home_;
     const SessionServices services_;
@@ -216,7 +201,6 @@ private:
     HolidayNameTable holidayNames_{};
     EntryTable entries_;
     std::optional<BlockedPage> blockedPage_;
-    std::optional<WrittenState> written_; // nothing until a page was read
 
     // The flags of the start-up and shut-down; once set, none is cleared.
     bool reloadFlag_ = false;         // start-up does not read fdir.ini (a folder switch runs it)
@@ -226,6 +210,7 @@ private:
     std::unique_ptr<FolderCommands> folders_;
     std::unique_ptr<MediaCommands> media_;
     std::unique_ptr<UploadController> uploads_;
+    std::unique_ptr<UnwrittenEdits> edits_;
 };
 
 } // namespace tsuzuri

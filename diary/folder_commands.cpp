@@ -2,6 +2,7 @@
 
 #include "diary/diary_session.h"
 #include "diary/messages.h"
+#include "diary/unwritten_edits.h"
 #include "settings/diary_folder.h"
 #include "settings/settings_files.h"
 #include "store/paths.h"
@@ -28,7 +29,7 @@ void FolderCommands::switchFolder() {
 }
 
 void FolderCommands::switchNow() {
-    if (!s_.offerToWriteEdits())
+    if (!s_.edits_->offerToWrite())
         return;
     s_.changed_ |= DiarySession::All;
     const QString name = s_.folderText_;

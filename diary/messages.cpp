@@ -144,6 +144,8 @@ QString rawText(Msg msg) {
         return u"この月のHTMLファイル【 %1 】はまだ作成されていません。\r\n先にHTMLを作成しますか？"_s;
     case Msg::PageDoesNotExist:
         return u"HTMLファイル【 %1 】はまだありません。"_s;
+    case Msg::RecoverJournal:
+        return u"前回、HTMLに書き出していない日記が残っています。復元しますか？"_s;
     case Msg::FolderOutsideProgram:
         return u"日記フォルダはプログラムのフォルダ【 %1 】の中に置きます。\r\nその中のフォルダを選択して下さい。"_s;
     }

@@ -67,6 +67,7 @@ enum class Msg {
     PageNotYetWritten,      // %1 = page file name
     PageDoesNotExist,       // %1 = page file name
     FolderOutsideProgram,   // %1 = program folder
+    RecoverJournal,         // the journal of edits not written holds more than the pages
 };
 
 // Result of a core operation: ok, or the message to show and its arguments.

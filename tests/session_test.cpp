@@ -1,8 +1,11 @@
 // The diary session: the month on screen, the editor, the generate and month commands, start and close.
 #include "session_fixture.h"
 
+#include "diary/recovery_journal.h"
 #include "settings/diary_folder.h"
 #include "site/snippets.h"
+
+#include <QTest>
 
 using namespace Qt::StringLiterals;
 using namespace tsuzuri;
@@ -457,6 +460,55 @@ TEST_F(SessionMonthTest, WrittenOrUntouchedMonthsAskNothing) {
     EXPECT_TRUE(s().close());
     EXPECT_TRUE(messages.shown.isEmpty());
     EXPECT_TRUE(pageBytes(u"200511"_s).contains("200510.html"));
+}
+
+} // namespace
+
+// --- the recovery journal -----------------------------------------------------------------------------------
+
+namespace {
+
+TEST_F(SessionMonthTest, EditsNotWrittenAreJournalledAMomentAfterTyping_AndOfferedBackAtTheNextStart) {
+    writePage(monthInput(u"2005"_s, u"11"_s, {entry(u"2005年11月04日"_s, u"四日"_s)}));
+    const QString journal = home() + u"/ini/journal_diary.json"_s;
+    open();
+    s().setTitle(u"書きかけ"_s);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(journal); }, 5000));
+    s().chooseDay(6);
+    s().setBody(u"四日の続き"_s);
+    QTest::qWait(1700); // the journal follows the last keystroke
+    const QByteArray kept = readBytes(journal);
+    EXPECT_TRUE(kept.contains("四日の続き") && kept.contains("書きかけ")) << kept.toStdString();
+
+    // The program ends without a word (a crash): the next start offers the text back, and writes nothing.
+    session.reset();
+    const QByteArray page = pageBytes(u"200511"_s);
+    messages.answers = {Answer::Yes};
+    open();
+    EXPECT_EQ(messages.texts().value(0), u"前回、HTMLに書き出していない日記が残っています。復元しますか？"_s);
+    EXPECT_EQ(s().editor(), entry(u"2005年11月04日"_s, u"四日"_s, u"四日の続き"_s));
+    EXPECT_EQ(s().entries().lastMatch(u"2005年11月05日")->title, u"書きかけ"_s);
+    EXPECT_TRUE(s().hasUnwrittenEdits());
+    EXPECT_EQ(pageBytes(u"200511"_s), page);
+
+    // Written: the journal goes. Offered and refused: kept aside as .old, and not offered again.
+    s().generate();
+    EXPECT_FALSE(QFile::exists(journal));
+    journal::State other{u"diary"_s, u"2005"_s, u"11"_s, entry(u"2005年11月04日"_s, u"別の続き"_s), {}, {}, {}};
+    ASSERT_TRUE(writeBytes(journal, journal::render(other)));
+    messages.answers = {Answer::No};
+    open();
+    EXPECT_EQ(messages.texts().size(), 1);
+    EXPECT_EQ(s().editor().title, u"書きかけ"_s); // today's entry, as the page has it
+    EXPECT_FALSE(QFile::exists(journal));
+    EXPECT_EQ(QDir(home() + u"/ini"_s).entryList({u"journal_diary-*.old"_s}).size(), 1);
+
+    // A journal the page has caught up with, or that is no journal, goes without a question.
+    ASSERT_TRUE(writeBytes(journal, journal::render({u"diary"_s, u"2005"_s, u"11"_s, s().editor(), s().entries(),
+                                                     s().links(), s().siteTitle()})));
+    open();
+    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_FALSE(QFile::exists(journal));
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -315,6 +316,21 @@ TEST_F(WindowTest, MenusOpenThePageElsewhereAndTheAboutBox_ASwitchShowsTheDiaryT
     ASSERT_EQ(launcher.started.size(), 1);
     EXPECT_EQ(launcher.started[0].arguments, QStringList{page(u"200511"_s)});
     EXPECT_EQ(dialogs.shown, QStringList{u"バージョン情報"_s});
+}
+
+// The hard way: a process types into its window and is killed outright; the next start offers the text.
+TEST_F(WindowTest, TextTypedIntoAWindowKilledWithSigkillIsOfferedAtTheNextStart) {
+    QProcess child;
+    child.start(QString::fromUtf8(TSUZURI_CRASH_CHILD), {home()});
+    ASSERT_TRUE(child.waitForStarted(10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return child.readAllStandardOutput().contains("READY"); }, 20000));
+    child.kill(); // SIGKILL: no shut-down of any kind
+    child.waitForFinished(10000);
+    messages.answers = {Answer::Yes};
+    open();
+    EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::RecoverJournal)});
+    EXPECT_EQ(s().editor().title, u"消えない日記"_s);
+    EXPECT_FALSE(QFile::exists(page(u"200511"_s))) << "nothing is written until the user generates";
 }
 
 } // namespace
