@@ -27,7 +27,7 @@ struct SizeSettings {
     QString videoWidth;  // [mow]
     QString videoHeight; // [moh]
     int originalSize = 0; // [chk]: check-box value 0, 1 or 2
-    HolidayRules holidays = HolidayRules::Classic; // [hol]1, written only for the law rules
+    HolidayRules holidays = HolidayRules::Law; // [hol]0 chooses the classic rules; the law writes no line
 };
 
 // What reading a settings file found. Only keys the file holds are set; the window keeps the others
@@ -44,7 +44,8 @@ struct SizeSettingsRead {
     bool failed = false;
     std::optional<QString> imageWidth, imageHeight, videoWidth, videoHeight;
     std::optional<int> originalSize;
-    std::optional<HolidayRules> holidays;
+    // Always set: no [hol] line, no file, or any value but 0 (earlier versions wrote [hol]1) means the law.
+    std::optional<HolidayRules> holidays = HolidayRules::Law;
 };
 
 // Parsing and rendering, without the disk.

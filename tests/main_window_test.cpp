@@ -275,10 +275,10 @@ TEST_F(MainWindowTest, MonthCommandsWriteTheMonthBeingLeft_WrapAroundTheYear_And
     EXPECT_EQ(window->lbldiarydate->text(), u"2004年12月01日"_s);
     EXPECT_EQ(selectedCells(), QList<int>{4}); // 1 December 2004 is a Wednesday
 
-    chooseMonth(u"2005"_s, u"12"_s, window->btnJigetu); // 1 January 2006 is a Sunday holiday
+    chooseMonth(u"2005"_s, u"12"_s, window->btnJigetu); // 1 January 2006 is a Sunday holiday (the law names it 元日)
     EXPECT_EQ(shownMonth(), u"2006/01 2006/01"_s);
     EXPECT_TRUE(QFile::exists(page(u"200412"_s)));
-    EXPECT_EQ(window->lblCalDt[1]->toolTip(), u"元旦"_s);
+    EXPECT_EQ(window->lblCalDt[1]->toolTip(), u"元日"_s);
     EXPECT_EQ(window->lblCalDt[2]->toolTip(), u"振替休日"_s);
     EXPECT_EQ(textColour(window->lblCalDt[2]), kRed);
     window->btnJigetu->click(); // the names of the month before do not linger

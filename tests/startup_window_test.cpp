@@ -445,33 +445,33 @@ TEST_F(StartupWindowTest, SettingsAreSavedSilentlyAndReadBackWithTheirQuirks) {
 }
 
 TEST_F(StartupWindowTest, HolidayRulesChoiceRedrawsAtOnceReachesTheWriterAndIsKeptPerFolder) {
-    makeDiary(u"other"_s); // no size file: the classic rules
+    makeDiary(u"other"_s); // no size file: the law
     clock.date = QDate(2026, 5, 6);
     open();
-    EXPECT_TRUE(window->optHolClassic->isChecked());
+    EXPECT_TRUE(window->optHolLaw->isChecked());
     DayCell* may6 = window->lblCalDt[cellOf(2026, 5, 6)];
-    EXPECT_TRUE(may6->toolTip().isEmpty());
+    EXPECT_EQ(may6->toolTip(), u"振替休日"_s);
     window->aaa->click();
-    const QByteArray classicPage = readBytes(folder(u"diary/202605.html"_s));
+    const QByteArray lawPage = readBytes(folder(u"diary/202605.html"_s));
     QTest::mouseClick(window->lblCalDt[cellOf(2026, 5, 12)], Qt::LeftButton);
     window->txtCalMM->setText(u"9"_s); // typed without a month command: the shown month is redrawn all the same
 
-    window->optHolLaw->click();
-    EXPECT_EQ(may6->toolTip(), u"振替休日"_s);
+    window->optHolClassic->click();
+    EXPECT_TRUE(may6->toolTip().isEmpty());
     EXPECT_TRUE(window->lblCalDt[cellOf(2026, 5, 12)]->look().selected);
     EXPECT_EQ(window->txtCalMM->text(), u"9"_s);
     window->aaa->click();
-    EXPECT_NE(readBytes(folder(u"diary/202605.html"_s)), classicPage);
+    EXPECT_NE(readBytes(folder(u"diary/202605.html"_s)), lawPage);
     window->cmdEtcIniSave->click();
     EXPECT_EQ(readBytes(home() + u"/ini/etc_diary.ini"_s),
-              QByteArray("[imw]\r\n[imh]\r\n[mow]\r\n[moh]\r\n[chk]0\r\n[hol]1\r\n"));
+              QByteArray("[imw]\r\n[imh]\r\n[mow]\r\n[moh]\r\n[chk]0\r\n[hol]0\r\n"));
 
     switchTo(u"other"_s);
-    EXPECT_TRUE(window->optHolClassic->isChecked());
-    EXPECT_TRUE(may6->toolTip().isEmpty());
-    switchTo(u"diary"_s);
     EXPECT_TRUE(window->optHolLaw->isChecked());
     EXPECT_EQ(may6->toolTip(), u"振替休日"_s);
+    switchTo(u"diary"_s);
+    EXPECT_TRUE(window->optHolClassic->isChecked());
+    EXPECT_TRUE(may6->toolTip().isEmpty());
     EXPECT_TRUE(messages.shown.isEmpty());
 }
 
