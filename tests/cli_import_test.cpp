@@ -40,7 +40,7 @@ protected:
 };
 
 TEST_F(CliImportTest, WritesTheWritersPageWithLineBreaksAsCrLfAndSettingsFromTheFolder) {
-    ASSERT_TRUE(writeSizeSettings(home.path(), u"diary"_s, {u"640"_s, u"480"_s, u"1"_s, u"2"_s, 0, {}}).ok());
+    ASSERT_TRUE(writeSizeSettings(home.path(), u"diary"_s, {u"640"_s, u"480"_s, u"1"_s, u"2"_s, 0}).ok());
     ASSERT_TRUE(writeConnectionSettings(home.path(), u"diary"_s, {u"host.jp"_s, {}, {}, u"www"_s, 0}).ok());
     const QString path = json(R"({"year":"2005","month":"11","siteTitle":"題\nsecond",
         "links":[{"title":"10月","path":"200510"}],
@@ -97,6 +97,29 @@ TEST_F(CliImportTest, ErrorsWriteNothingAndExitWithOne) {
     EXPECT_TRUE(err.contains(u"does not exist"_s));
     EXPECT_EQ(run({u"import"_s, home.filePath(u"nofile.json"_s)}), 1);
     EXPECT_EQ(run({u"import"_s, u"--home"_s}), 1);
+}
+
+// 23 February 2026 is the Emperor's Birthday by law; the classic rules keep 23 December.
+TEST_F(CliImportTest, PagesFollowTheLawUnlessTheFolderChoseTheClassicRules) {
+    for (const HolidayRules rules : {HolidayRules::Law, HolidayRules::Classic}) {
+        ASSERT_TRUE(writeSizeSettings(home.path(), u"diary"_s, {{}, {}, {}, {}, 0, rules}).ok());
+        for (const QString& month : {u"02"_s, u"12"_s}) {
+            ASSERT_EQ(run({u"import"_s, json(R"({"year":"2026","month":")" + month.toLatin1() + R"("})")}), 0);
+            const QByteArray page = textfile::readFile(home.filePath(u"diary/2026%1.html"_s.arg(month))).value_or("");
+            EXPECT_EQ(page.contains(R"(<td id="i23" class="suk">)"), (month == u"02"_s) == (rules == HolidayRules::Law))
+                << month.toStdString();
+        }
+    }
+}
+
+TEST_F(CliImportTest, IndexRebuildsIndexAndFeedAndNamesThePagesLeftOut) {
+    ASSERT_EQ(run({u"import"_s, json(R"({"year":"2005","month":"11"})")}), 0) << err.toStdString();
+    ASSERT_TRUE(QFile::remove(home.filePath(u"diary/feed.xml"_s)));
+    ASSERT_TRUE(textfile::writeFileAtomically(home.filePath(u"diary/200510.html"_s), "<html>").ok());
+    EXPECT_EQ(run({u"index"_s}), 1);
+    EXPECT_TRUE(err.contains(u"200510.html"_s)) << err.toStdString();
+    EXPECT_TRUE(QFile::exists(home.filePath(u"diary/feed.xml"_s)));
+    EXPECT_EQ(run({u"index"_s, u"--folder"_s, u"missing"_s}), 1);
 }
 
 TEST_F(CliImportTest, MonthWrittenWithoutLeadingZeroNamesTheSamePage) {
