@@ -34,7 +34,7 @@ struct CalendarInput {
     QString yearText; // the year box as typed: the entry test builds its date lines from it
     QDate today;
     const EntryTable* entries = nullptr;
-    HolidayRules rules = HolidayRules::Classic;
+    HolidayRules rules = HolidayRules::Law;
 };
 
 struct CalendarGrid {

@@ -12,10 +12,11 @@ namespace {
 
 void usage(QTextStream& s) {
     s << u"usage: tsuzuri-cli <command> [--home DIR] [--folder NAME] ...\n"
-         u"  import MONTH.json       write one month page from JSON\n"
+         u"  import MONTH.json       write one month page from JSON (and index.html, feed.xml)\n"
          u"  export YYYYMM           print a month page as JSON\n"
          u"  snippets YYYYMM         print the embedding snippets of a month page as JSON\n"
-         u"  upload [--yes] ENTRY... upload entries of the diary folder by FTP\n"_s;
+         u"  upload [--yes] ENTRY... upload entries of the diary folder by FTP\n"
+         u"  index                   rebuild index.html and feed.xml from the month pages\n"_s;
 }
 
 } // namespace
@@ -78,6 +79,8 @@ int runCli(const QStringList& argsIn, Context& ctx) {
         return runSnippets(args, ctx);
     if (command == u"upload"_s)
         return runUpload(args, ctx);
+    if (command == u"index"_s)
+        return runIndex(args, ctx);
     ctx.err << u"unknown command: "_s << command << u'\n';
     usage(ctx.err);
     return 2;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/outcome.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
@@ -29,6 +31,10 @@ int runImport(const QStringList& args, Context& ctx);
 int runExport(const QStringList& args, Context& ctx);
 int runSnippets(const QStringList& args, Context& ctx);
 int runUpload(const QStringList& args, Context& ctx);
+int runIndex(const QStringList& args, Context& ctx);
+
+// What rebuilding index.html and feed.xml reported, on err as "<command>: <text>"; the exit code, 0 when ok.
+int reportIndex(const QString& command, const Outcome& index, Context& ctx);
 
 // Splits --home DIR and --folder NAME off args (they may stand anywhere). The folder defaults to the last
 // line of ini/fdir.ini, else "diary". Returns false (after a message on err) on a malformed option.

@@ -4,6 +4,7 @@
 #include "diary/messages.h"
 #include "settings/settings_files.h"
 #include "site/month_page_writer.h"
+#include "site/site_index.h"
 #include "store/paths.h"
 #include "store/textfile.h"
 
@@ -104,7 +105,7 @@ MonthPageInput parseMonth(const QJsonObject& root, const Target& target) {
     } else {
         in.originalSize = size.originalSize.value_or(0) != 0;
     }
-    in.holidays = size.holidays.value_or(HolidayRules::Classic);
+    in.holidays = size.holidays.value_or(HolidayRules::Law);
     return in;
 }
 
@@ -138,13 +139,13 @@ int runImport(const QStringList& argsIn, Context& ctx) {
     }
     try {
         const MonthPageInput input = parseMonth(doc.object(), target);
-        const Outcome o = MakeMonthHtml(target.home, target.folder, input);
-        if (!o.ok()) {
-            ctx.err << u"import: "_s << messageText(o) << u'\n';
+        const PublishResult r = publishMonthPage(target.home, target.folder, input);
+        if (!r.page.ok()) {
+            ctx.err << u"import: "_s << messageText(r.page) << u'\n';
             return 1;
         }
         ctx.out << paths::monthPage(target.home, target.folder, input.year, input.month) << u'\n';
-        return 0;
+        return reportIndex(u"import"_s, r.index, ctx);
     } catch (const ImportError& e) {
         ctx.err << u"import: "_s << e.text << u'\n';
         return 1;

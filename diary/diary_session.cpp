@@ -9,6 +9,7 @@
 #include "settings/diary_folder.h"
 #include "site/month_page_reader.h"
 #include "site/month_page_writer.h"
+#include "site/site_index.h"
 #include "store/paths.h"
 
 #include <QDir>
@@ -273,9 +274,9 @@ GenerateResult DiarySession::writeMonth(const QString& folder, WriteFor why) {
     in.holidays = sizes_.holidays;
 
     LinkPairs completed;
-    const Outcome written = MakeMonthHtml(home_, folder, in, &completed);
-    if (!written.ok()) {
-        tell(written);
+    const PublishResult written = publishMonthPage(home_, folder, in, &completed);
+    if (!written.page.ok()) {
+        tell(written.page);
         return GenerateResult::Failed;
     }
     // The page links "200511" as "200511.html"; the box says so too.
@@ -284,7 +285,20 @@ GenerateResult DiarySession::writeMonth(const QString& folder, WriteFor why) {
     edits_->remember();
     edits_->settled(folder);
     fillSnippets(folder);
-    emit statusMessage(messageText(Msg::PageWritten, {paths::monthPage(home_, folder, shownYear_, shownMonth_)}));
+    // The page is safe; the contents page and the feed beside it are told about on their own. A month left
+    // out of them (it did not read completely) has its own line when shown: it only joins the status line,
+    // or every month command would stop on it.
+    QString status = messageText(Msg::PageWritten, {paths::monthPage(home_, folder, shownYear_, shownMonth_)});
+    if (written.index.msg == Msg::SiteMonthsSkipped)
+        status += u' ' + messageText(written.index).replace(u"\r\n"_s, u" "_s);
+    else if (!written.index.ok())
+        tell(written.index);
+    emit statusMessage(status);
+    // index.html and feed.xml appear beside the first page: the upload list shows them.
+    if (folder == loadedFolder_ && QFileInfo(paths::diaryFolder(home_, folder)).isDir()) {
+        uploadList_ = uploadListEntries(home_, folder);
+        changed_ |= FolderPart;
+    }
     return GenerateResult::Written;
 }
 

@@ -182,8 +182,8 @@ void FolderCommands::loadSettings() {
     sizes.originalSize = z.originalSize.value_or(sizes.originalSize);
     if (z.failed)
         return s_.tell(messageText(Msg::SettingsLoadFailed));
-    // A folder whose file has no [hol] line (or that has no file) is on the classic rules.
-    applyRules(z.holidays.value_or(HolidayRules::Classic));
+    // A folder whose file has no [hol] line (or that has no file) follows the law.
+    applyRules(z.holidays.value_or(HolidayRules::Law));
 }
 
 void FolderCommands::setHolidayRules(HolidayRules rules) {

@@ -70,6 +70,12 @@ QString rawText(Msg msg) {
     case Msg::MonthNotWritable:
         return u"日記のHTMLファイル【 %1 】は正しく読み込めなかったため、HTMLを作成しませんでした。\r\n"
                u"ファイルを確認して下さい。"_s;
+    case Msg::SiteMonthsSkipped:
+        return u"次の日記のHTMLファイルは正しく読み込めなかったため、目次(index.html)とフィード(feed.xml)"
+               u"に載せていません。\r\n"
+               u"%1"_s;
+    case Msg::SiteFileNotOurs:
+        return u"日記フォルダの【 %1 】は当ソフトで作ったファイルではないため、上書きしませんでした。"_s;
     case Msg::EntryTableFull:
         return u"この月の日記はすでに31件あるため、%1の日記を保存できません。"_s;
     case Msg::WriteFailed:

@@ -148,7 +148,7 @@ SizeSettingsRead parseSizeSettings(QByteArrayView bytes) {
             r.originalSize = n;
             break;
         default:
-            r.holidays = n == 1 ? HolidayRules::Law : HolidayRules::Classic;
+            r.holidays = n == 0 ? HolidayRules::Classic : HolidayRules::Law;
             break;
         }
     });
@@ -196,9 +196,9 @@ std::optional<QByteArray> renderSizeSettings(const SizeSettings& s, Outcome* why
                                              {u"動画サイズの横幅"_s, u"[mow]"_s + s.videoWidth},
                                              {u"動画サイズの縦幅"_s, u"[moh]"_s + s.videoHeight},
                                              {QString(), u"[chk]"_s + QString::number(s.originalSize)}};
-    // A folder on the classic rules keeps its five-line file.
-    if (s.holidays == HolidayRules::Law)
-        lines.append({QString(), u"[hol]1"_s});
+    // A folder on the law keeps the five-line file that every version reads.
+    if (s.holidays == HolidayRules::Classic)
+        lines.append({QString(), u"[hol]0"_s});
     return renderLines(lines, why);
 }
 

@@ -22,12 +22,12 @@ struct ConnectionSettings {
 
 // The display sizes of one diary folder (ini/etc_<folder>.ini).
 struct SizeSettings {
-    QString imageWidth;                            // [imw]
-    QString imageHeight;                           // [imh]
-    QString videoWidth;                            // [mow]
-    QString videoHeight;                           // [moh]
-    int originalSize = 0;                          // [chk]: check-box value 0, 1 or 2
-    HolidayRules holidays = HolidayRules::Classic; // [hol]1, written only for the law rules
+    QString imageWidth;                        // [imw]
+    QString imageHeight;                       // [imh]
+    QString videoWidth;                        // [mow]
+    QString videoHeight;                       // [moh]
+    int originalSize = 0;                      // [chk]: check-box value 0, 1 or 2
+    HolidayRules holidays = HolidayRules::Law; // [hol]0 chooses the classic rules; the law writes no line
 };
 
 // The sizes a new diary folder starts with: images 320×240, videos 320×256.
@@ -52,7 +52,8 @@ struct SizeSettingsRead {
     bool failed = false;
     std::optional<QString> imageWidth, imageHeight, videoWidth, videoHeight;
     std::optional<int> originalSize;
-    std::optional<HolidayRules> holidays;
+    // Always set: no [hol] line, no file, or any value but 0 (earlier versions wrote [hol]1) means the law.
+    std::optional<HolidayRules> holidays = HolidayRules::Law;
 };
 
 // Parsing and rendering, without the disk.

@@ -30,6 +30,25 @@ private:
     QString text_;
 };
 
+// The page's <title>: the site title's first line without its tags, then the month.
+QString pageTitle(const QString& siteTitle, const QString& year, const QString& month) {
+    const QString heading = year + u"年"_s + month + u"月"_s;
+    const QString site = plainTitle(siteTitle);
+    return site.isEmpty() ? heading : site + u' ' + heading;
+}
+
+// Addresses, mail links, anchors and folders are written as typed; only page names get ".html".
+bool needsHtmlExtension(const QString& path) {
+    if (path.contains(u"://") || path.startsWith(u"mailto:") || path.startsWith(u'#') || path.endsWith(u'/'))
+        return false;
+    return !path.contains(u".html") && !path.contains(u".htm");
+}
+
+// A size left empty leaves the attributes out, so the browser shows the file as it is.
+bool sizeless(const QString& width, const QString& height) {
+    return width.trimmed().isEmpty() || height.trimmed().isEmpty();
+}
+
 QString dayContent(int day, bool linked) {
     const QString d = QString::number(day);
     return linked ? u"<a href=\"#name"_s + d + u"\">"_s + d + u"</a>"_s : d;
@@ -80,15 +99,17 @@ MediaText mediaText(const DiaryEntry& row, const MonthPageInput& in) {
             if (!in.remoteDir.endsWith(u'/'))
                 base += u'/';
             const QString src = base + u"image/"_s + name.toString();
-            lines << u"<object classid=\"clsid:02BF25D5-8C17-4B23-BC80-D3488ABDDC6B\" width=\""_s + in.videoWidth +
-                         u"\" height=\""_s + in.videoHeight + u"\" codebase=\""_s + kQuickTimeCab.toString() + u"\">"_s +
+            const QString size = sizeless(in.videoWidth, in.videoHeight)
+                                     ? QString()
+                                     : u" width=\""_s + in.videoWidth + u"\" height=\""_s + in.videoHeight + u'"';
+            lines << u"<object classid=\"clsid:02BF25D5-8C17-4B23-BC80-D3488ABDDC6B\""_s + size + u" codebase=\""_s +
+                         kQuickTimeCab.toString() + u"\">"_s +
                          u"<param name=\"src\" value=\""_s + src + u"\">"_s +
                          u"<param name=\"autoplay\" value=\"false\">"_s +
-                         u"<param name=\"controller\" value=\"true\">"_s + u"<embed src=\""_s + src +
-                         u"\" width=\""_s + in.videoWidth + u"\" height=\""_s + in.videoHeight +
-                         u"\" autoplay=\"true\" controller=\"false\" pluginspage=\""_s + kQuickTimeDownload.toString() +
+                         u"<param name=\"controller\" value=\"true\">"_s + u"<embed src=\""_s + src + u'"' + size +
+                         u" autoplay=\"true\" controller=\"false\" pluginspage=\""_s + kQuickTimeDownload.toString() +
                          u"\"></object>"_s;
-        } else if (in.originalSize) {
+        } else if (in.originalSize || sizeless(in.imageWidth, in.imageHeight)) {
             lines << u"<a href=\"image/"_s + name.toString() + u"\" target=\"_blank\"><img class=\"limg\" src=\"image/"_s +
                          name.toString() + u"\"></a>"_s;
         } else {
@@ -130,6 +151,24 @@ QString entryBlock(int day, const DiaryEntry& row, const MediaText& media) {
 
 } // namespace
 
+QString plainTitle(QStringView text) {
+    qsizetype end = 0;
+    while (end < text.size() && text[end] != u'\r' && text[end] != u'\n')
+        ++end;
+    const QStringView first = text.first(end);
+    if (!first.contains(u'<'))
+        return first.trimmed().toString();
+    QString plain;
+    for (qsizetype i = 0; i < first.size(); ++i) {
+        const qsizetype close = first[i] == u'<' ? first.indexOf(u'>', i + 1) : -1;
+        if (close >= 0)
+            i = close;
+        else
+            plain += first[i];
+    }
+    return plain.trimmed();
+}
+
 RenderResult renderMonthPage(const MonthPageInput& in) {
     RenderResult result;
     const EntryTable& table = in.entries;
@@ -155,11 +194,14 @@ RenderResult renderMonthPage(const MonthPageInput& in) {
     const MonthHolidays holidays = monthHolidays(in.holidays, y, m);
 
     PageText page;
-    page.line(u"<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN\" \"http://www.w3.org/TR/html4/strict.dtd\">");
+    page.line(head::kDoctype);
     page.line(u"<html>");
     page.line(u"<head>");
-    page.line(u"<link rel=stylesheet type=\"text/css\" href=\"calender.css\">");
-    page.line(u"<script type=\"text/javascript\" src=\"calender.js\"></script>");
+    page.line(head::kContentType);
+    page.line(head::kViewport);
+    page.line(u"<title>"_s + pageTitle(in.siteTitle, in.year, in.month) + u"</title>"_s);
+    page.line(head::kStylesheet);
+    page.line(head::kScript);
     page.line(u"</head>");
     page.line(u"<body onload=\"datemark()\">");
     page.line(u"<div class=\"top\">");
@@ -245,7 +287,7 @@ RenderResult renderMonthPage(const MonthPageInput& in) {
     for (LinkPair& link : result.page.links) {
         if (link.title.isEmpty())
             continue;
-        if (!link.path.contains(u".html") && !link.path.contains(u".htm"))
+        if (needsHtmlExtension(link.path))
             link.path += u".html"_s;
         page.line(u"<li><a href=\""_s + link.path + u"\">"_s + link.title + u"</a></li>"_s);
     }

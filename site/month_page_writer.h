@@ -23,7 +23,7 @@ struct MonthPageInput {
     bool originalSize = false;
     QString ftpHost;
     QString remoteDir;
-    HolidayRules holidays = HolidayRules::Classic;
+    HolidayRules holidays = HolidayRules::Law;
 };
 
 struct RenderedPage {
@@ -35,6 +35,9 @@ struct RenderResult {
     Outcome outcome; // MediaNamesUnterminated, or ErrorOccurred for a year or month that names no month
     RenderedPage page;
 };
+
+// A title as a page's <title> shows it: its first line, every <...> tag taken out, spaces trimmed.
+QString plainTitle(QStringView text);
 
 // The month page, byte for byte, without touching the disk.
 RenderResult renderMonthPage(const MonthPageInput& input);

@@ -27,3 +27,18 @@ inline constexpr QStringView kDateEnd = u"<!--ここまで日記掲載日を記�
 inline constexpr QStringView kParagraphBreak = u"</p><p>";
 
 } // namespace tsuzuri::marker
+
+// The head lines that let a browser, a phone and a bookmark read the page without guessing: the
+// character set (a page of little Japanese text is otherwise taken for Windows-1252), the phone's
+// viewport. Readers ignore them; pages written before them read the same.
+namespace tsuzuri::head {
+
+inline constexpr QStringView kDoctype =
+    u"<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN\" \"http://www.w3.org/TR/html4/strict.dtd\">";
+inline constexpr QStringView kContentType =
+    u"<meta http-equiv=\"Content-Type\" content=\"text/html; charset=Shift_JIS\">";
+inline constexpr QStringView kViewport = u"<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">";
+inline constexpr QStringView kStylesheet = u"<link rel=stylesheet type=\"text/css\" href=\"calender.css\">";
+inline constexpr QStringView kScript = u"<script type=\"text/javascript\" src=\"calender.js\"></script>";
+
+} // namespace tsuzuri::head

@@ -31,6 +31,8 @@ enum class Msg {
     PageTooManyEntries,     // %1 = page file name
     PageIncomplete,         // %1 = page file name; it ends inside an entry or has no diary end
     MonthNotWritable,       // %1 = page file name; its entries were not read completely
+    SiteMonthsSkipped,      // %1 = page file names, one per line; left out of index.html and feed.xml
+    SiteFileNotOurs,        // %1 = file name; a file of our name that we did not write is kept
     EntryTableFull,         // %1 = date line
     WriteFailed,            // %1 = file path
     CannotEncode,           // %1 = what holds the text (a caption)

@@ -1,12 +1,12 @@
 /*
  * Tsuzuri month page script: datemark() marks today's day cell.
  *
- * Kept to plain ASCII and old-style JavaScript on purpose. The month pages declare no character set,
- * so this file must mean the same in any encoding, and the calendar may also be pasted into someone
- * else's page, which may be old or strict.
+ * Kept to plain ASCII and old-style JavaScript on purpose. A script is read in the encoding of the page
+ * that loads it, and the calendar may also be pasted into someone else's page, which may be in any
+ * encoding, old or strict; so this file must mean the same in every one.
  *
  * The page names its month only in the calendar title cell, as year + kanji + month + kanji. The kanji
- * may reach us decoded in any way (the page is Shift_JIS without a declaration), but no Shift_JIS
+ * may reach us decoded in any way (a page the calendar is pasted into may misread them), but no Shift_JIS
  * byte of them is an ASCII digit, so the digits alone give the month: the first four are the year,
  * the next one or two the month. A page whose title cell is gone still names its month in its file
  * name, YYYYMM.html.

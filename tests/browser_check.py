@@ -7,7 +7,9 @@
 Checks that datemark() marks today's day cell on the current month's page (adding its class, keeping
 the cell's own), marks nothing on other months or when the title cell and file name name no month,
 falls back to the file name when the title cell is gone, and that no page writes anything to the
-console. A control page whose script throws must be seen throwing, so a Chromium that stops reporting
+console. A month page with no Japanese text but its heading must still be read as Shift_JIS; the
+index.html beside the pages must link only pages and entry anchors that exist, and feed.xml must parse
+as an Atom feed. A control page whose script throws must be seen throwing, so a Chromium that stops reporting
 its console cannot make the check pass. Exits 77 (skipped) when Chromium is not installed.
 """
 
@@ -21,6 +23,7 @@ import signal
 import subprocess
 import sys
 import tempfile
+import xml.etree.ElementTree as ElementTree
 
 SKIPPED = 77
 
@@ -76,6 +79,28 @@ def write_sample(cli, sample, home, folder, year, month):
     subprocess.run([cli, "import", "--home", home, "--folder", folder, month_json], check=True, timeout=30,
                    stdout=subprocess.DEVNULL)
     return os.path.join(home, folder, "%04d%02d.html" % (year, month))
+
+
+def check_site(folder, entries):
+    """What is wrong with the folder's index.html and feed.xml, as a list of texts."""
+    found = []
+    with open(os.path.join(folder, "index.html"), "rb") as f:
+        links = re.findall(r'href="(\d{6}\.html)(?:#(name\d+))?"', f.read().decode("cp932"))
+    for page, anchor in links:
+        path = os.path.join(folder, page)
+        html = open(path, "rb").read() if os.path.isfile(path) else None
+        if html is None or (anchor and b"<a name=%s></a>" % anchor.encode() not in html):
+            found.append("index.html links %s#%s, which does not exist" % (page, anchor))
+    atom = "{http://www.w3.org/2005/Atom}"
+    try:
+        feed = ElementTree.parse(os.path.join(folder, "feed.xml")).getroot()
+    except ElementTree.ParseError as e:
+        return found + ["feed.xml is not XML: %s" % e]
+    items = [e for e in feed.findall(atom + "entry")
+             if all(e.find(atom + n) is not None for n in ("id", "title", "updated", "link", "content"))]
+    if feed.tag != atom + "feed" or len(items) != entries or sum(1 for _, a in links if a) != entries:
+        found.append("index.html and feed.xml do not both hold the %d entries" % entries)
+    return found
 
 
 class Browser:
@@ -199,6 +224,21 @@ def main():
         with open(path, "wb") as f:
             f.write(re.sub(rb'\bid="i%d"' % today.day, b"", page))
         check("today's cell without id", path, lambda d: False)
+
+        # A month with no Japanese text but its heading gives the browser nothing to guess the encoding
+        # from: the page must declare it. Its index and feed are checked beside the sample month.
+        empty = os.path.join(scratch, "empty.json")
+        with open(empty, "w") as f:
+            f.write('{"year": "2027", "month": "01"}')
+        generate(today.year, today.month, "site")
+        subprocess.run([opts.cli, "import", "--home", scratch, "--folder", "site", empty], check=True, timeout=30,
+                       stdout=subprocess.DEVNULL)
+        dom = browser.open(os.path.join(scratch, "site", "202701.html"))[0].decode("utf-8", "replace")
+        found = check_site(os.path.join(scratch, "site"), 3)
+        if not re.search(r'class="cltbltop"[^>]*>\s*2027年01月\s*<', dom) or "<title>2027年01月</title>" not in dom:
+            found.append("heading or title not read as 2027年01月")
+        print("%-44s %s" % ("empty month, index and feed", "FAILED" if found else "ok"))
+        failures.extend("empty month, index and feed: " + text for text in found)
 
         # Control: a throwing script must show on the console.
         control = folder("control")

@@ -40,7 +40,7 @@ protected:
 };
 
 TEST_F(CliImportTest, WritesTheWritersPageWithLineBreaksAsCrLfAndSettingsFromTheFolder) {
-    ASSERT_TRUE(writeSizeSettings(home.path(), u"diary"_s, {u"640"_s, u"480"_s, u"1"_s, u"2"_s, 0, {}}).ok());
+    ASSERT_TRUE(writeSizeSettings(home.path(), u"diary"_s, {u"640"_s, u"480"_s, u"1"_s, u"2"_s, 0}).ok());
     ASSERT_TRUE(writeConnectionSettings(home.path(), u"diary"_s, {u"host.jp"_s, {}, {}, u"www"_s, 0}).ok());
     const QString path = json(R"({"year":"2005","month":"11","siteTitle":"題\nsecond",
         "links":[{"title":"10月","path":"200510"}],
@@ -99,10 +99,25 @@ TEST_F(CliImportTest, ErrorsWriteNothingAndExitWithOne) {
     EXPECT_EQ(run({u"import"_s, u"--home"_s}), 1);
 }
 
-TEST_F(CliImportTest, MonthWrittenWithoutLeadingZeroNamesTheSamePage) {
-    ASSERT_EQ(run({u"import"_s, json(R"({"year":2005,"month":"11"})")}), 0) << err.toStdString();
-    EXPECT_TRUE(QFile::exists(page()));
-    const QString path = json(R"({"year":"2005","month":"3"})");
-    ASSERT_EQ(run({u"import"_s, path}), 0);
-    EXPECT_TRUE(QFile::exists(paths::monthPage(home.path(), u"diary"_s, u"2005", u"03")));
+// 23 February 2026 is the Emperor's Birthday by law; the classic rules keep 23 December. A year given as a
+// number and a month without its leading zero name the same page.
+TEST_F(CliImportTest, PagesFollowTheLawUnlessTheFolderChoseTheClassicRules) {
+    for (const HolidayRules rules : {HolidayRules::Law, HolidayRules::Classic}) {
+        ASSERT_TRUE(writeSizeSettings(home.path(), u"diary"_s, {{}, {}, {}, {}, 0, rules}).ok());
+        for (const char* month : {"2", "12"}) {
+            ASSERT_EQ(run({u"import"_s, json(R"({"year":2026,"month":")" + QByteArray(month) + R"("})")}), 0);
+            const QString name = u"diary/2026%1.html"_s.arg(QString::fromLatin1(month).rightJustified(2, u'0'));
+            EXPECT_EQ(textfile::readFile(home.filePath(name)).value_or("").contains(R"(<td id="i23" class="suk">)"),
+                      (month[0] == '2') == (rules == HolidayRules::Law))
+                << month;
+        }
+    }
+}
+
+TEST_F(CliImportTest, IndexRebuildsIndexAndFeedAndNamesThePagesLeftOut) {
+    ASSERT_TRUE(textfile::writeFileAtomically(home.filePath(u"diary/200510.html"_s), "<html>").ok());
+    EXPECT_EQ(run({u"index"_s}), 1);
+    EXPECT_TRUE(err.contains(u"200510.html"_s)) << err.toStdString();
+    EXPECT_TRUE(QFile::exists(home.filePath(u"diary/feed.xml"_s)));
+    EXPECT_EQ(run({u"index"_s, u"--folder"_s, u"missing"_s}), 1);
 }

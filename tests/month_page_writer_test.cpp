@@ -139,7 +139,7 @@ TEST(MonthPageWriterTest, WeekRows_FiveOrSixAsTheMonthNeedsWithLeapDaysByTheCent
 // The first day has forms of its own: a weekday holiday in red font, a Sunday's class unquoted. A Sunday
 // holiday marks the next day, which counts as a Monday (9 January 2006 is 成人の日); on 4 May 2009 the
 // substitute falls on a holiday anyway; a Saturday holiday (3 November 2007) takes the holiday class and
-// no substitute follows.
+// no substitute follows. The table runs on the classic rules.
 TEST(MonthPageWriterTest, DayCellsFollowWeekdayHolidayAndEntry) {
     const struct {
         int year, month, day;
@@ -165,15 +165,16 @@ TEST(MonthPageWriterTest, DayCellsFollowWeekdayHolidayAndEntry) {
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.year << '/' << c.month);
         MonthPageInput in = month(c.year, c.month);
+        in.holidays = HolidayRules::Classic;
         if (c.entry)
             add(in, in.year + u'年' + in.month + u'月' + u"%1日"_s.arg(c.day, 2, 10, QChar(u'0')), u"x"_s);
         EXPECT_EQ(cellOf(in, c.day), c.cell);
     }
-    // Under the law the substitute for Sunday 3 May 2026 is 6 May (4 and 5 are holidays already).
+    // Under the law, the default, the substitute for Sunday 3 May 2026 is 6 May (4 and 5 are holidays already).
     MonthPageInput may2026 = month(2026, 5);
-    EXPECT_EQ(cellOf(may2026, 6), u"<td id=\"i6\">6</td>"_s);
-    may2026.holidays = HolidayRules::Law;
     EXPECT_EQ(cellOf(may2026, 6), u"<td id=\"i6\" class=\"suk\">6</td>"_s);
+    may2026.holidays = HolidayRules::Classic;
+    EXPECT_EQ(cellOf(may2026, 6), u"<td id=\"i6\">6</td>"_s);
 }
 
 TEST(MonthPageWriterTest, CalendarLinksAnyTextButBlocksAndMediaLinesNeedTextNotEmptyAfterTrimming) {
@@ -226,8 +227,19 @@ TEST(MonthPageWriterTest, MediaLinesFollowTheNamesAndSettings) {
         << "the reader takes a video line's first .mp4 as the video's";
 
     in.originalSize = true;
-    in.imageWidth.clear();
     EXPECT_TRUE(mediaSections(in).first().startsWith(imageLine(u"A.MP4"_s, {})));
+    // An empty size leaves the attributes out, as the original size does; so does an empty video size.
+    in.originalSize = false;
+    in.imageHeight.clear();
+    in.videoWidth.clear();
+    EXPECT_EQ(mediaSections(in).first(),
+              imageLine(u"A.MP4"_s, {}) +
+                  u"<object classid=\"clsid:02BF25D5-8C17-4B23-BC80-D3488ABDDC6B\" "
+                  u"codebase=\"http://www.apple.com/qtactivex/qtplugin.cab\"><param name=\"src\" "
+                  u"value=\"http://example.com/www/image/clip.mp4\"><param name=\"autoplay\" value=\"false\">"
+                  u"<param name=\"controller\" value=\"true\"><embed src=\"http://example.com/www/image/clip.mp4\" "
+                  u"autoplay=\"true\" controller=\"false\" pluginspage=\"http://www.apple.com/quicktime/download/\">"
+                  u"</object>|"_s);
 }
 
 TEST(MonthPageWriterTest, LinkPathsAreCompletedAndReturned) {
@@ -236,14 +248,37 @@ TEST(MonthPageWriterTest, LinkPathsAreCompletedAndReturned) {
     in.links[1] = {u"b"_s, u"old.htm"_s};
     in.links[2] = {u"c"_s, QString()};
     in.links[3] = {QString(), u"skipped"_s};
+    // Addresses, mail links, anchors and folders stay as typed.
+    in.links[4] = {u"d"_s, u"https://example.com/a"_s};
+    in.links[5] = {u"e"_s, u"mailto:me@example.jp"_s};
+    in.links[6] = {u"f"_s, u"#top"_s};
+    in.links[7] = {u"g"_s, u"../"_s};
     in.links[11] = {u"l"_s, u"x.html#top"_s};
     EXPECT_EQ(sections(pageLines(in), u"<!--ここからリンク-->", u"<!--ここまでリンク-->"),
               QStringList{u"<li><a href=\"200511.html\">a</a></li>|<li><a href=\"old.htm\">b</a></li>|"
-                          u"<li><a href=\".html\">c</a></li>|<li><a href=\"x.html#top\">l</a></li>|"_s});
+                          u"<li><a href=\".html\">c</a></li>|<li><a href=\"https://example.com/a\">d</a></li>|"
+                          u"<li><a href=\"mailto:me@example.jp\">e</a></li>|<li><a href=\"#top\">f</a></li>|"
+                          u"<li><a href=\"../\">g</a></li>|<li><a href=\"x.html#top\">l</a></li>|"_s});
     const RenderResult r = renderMonthPage(in);
     EXPECT_EQ(r.page.links[0].path, u"200511.html"_s);
     EXPECT_EQ(r.page.links[2].path, u".html"_s);
     EXPECT_EQ(r.page.links[3].path, u"skipped"_s);
+    EXPECT_EQ(r.page.links[7].path, u"../"_s);
+}
+
+// The title is the site title's first line, tags taken out and spaces trimmed, then the month.
+TEST(MonthPageWriterTest, TitleIsThePlainSiteTitleAndTheMonth) {
+    const std::pair<QString, QByteArray> cases[] = {
+        {QString(), "2005\x94N11\x8c\x8e"},
+        {u"  <a href=\"../\"><b>A</b>&amp; B</a> \r\nsecond"_s, "A&amp; B 2005\x94N11\x8c\x8e"},
+        {u"<img src=\"x.png\">\r\n"_s, "2005\x94N11\x8c\x8e"},
+        {u"a<b 😀"_s, "a<b &#128512; 2005\x94N11\x8c\x8e"},
+    };
+    for (const auto& [siteTitle, title] : cases) {
+        MonthPageInput in = month(2005, 11);
+        in.siteTitle = siteTitle;
+        EXPECT_EQ(renderMonthPage(in).page.bytes.split('\n').value(5), "<title>" + title + "</title>\r");
+    }
 }
 
 TEST(MonthPageWriterTest, TextOutsideCodePage932IsWrittenAsReferences) {

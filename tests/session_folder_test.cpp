@@ -229,34 +229,34 @@ TEST_F(SessionFolderTest, SettingsAreSavedSilentlyAndReadBackWithTheirQuirks) {
     EXPECT_EQ(s().sizes().imageWidth, u"320"_s);
 }
 
-TEST_F(SessionFolderTest, HolidayRulesChoiceRedrawsAtOnceReachesTheWriterAndIsKeptPerFolder) {
-    makeDiary(u"other"_s); // no size file: the classic rules
+TEST_F(SessionFolderTest, HolidayRulesFollowTheLawUnlessChosen_TheChoiceRedrawsAtOnceReachesTheWriterPerFolder) {
+    makeDiary(u"other"_s); // no size file: the law
     clock.date = QDate(2026, 5, 6);
     open();
     const size_t may6 = size_t(cellOf(2026, 5, 6));
-    EXPECT_EQ(s().holidayRules(), HolidayRules::Classic);
-    EXPECT_TRUE(s().holidayNames()[may6].isEmpty());
+    EXPECT_EQ(s().holidayRules(), HolidayRules::Law);
+    EXPECT_EQ(s().holidayNames()[may6], u"振替休日"_s);
     s().generate();
-    const QByteArray classicPage = pageBytes(u"202605"_s);
+    const QByteArray lawPage = pageBytes(u"202605"_s);
     s().chooseDay(cellOf(2026, 5, 12));
     s().setMonthText(u"9"_s); // typed without a month command: the shown month is redrawn all the same
 
-    s().folders().setHolidayRules(HolidayRules::Law);
-    EXPECT_EQ(s().holidayNames()[may6], u"振替休日"_s);
+    s().folders().setHolidayRules(HolidayRules::Classic);
+    EXPECT_TRUE(s().holidayNames()[may6].isEmpty());
     EXPECT_EQ(selectedCells(), QList<int>{cellOf(2026, 5, 12)});
     EXPECT_EQ(s().monthText(), u"9"_s);
     s().generate();
-    EXPECT_NE(pageBytes(u"202605"_s), classicPage);
+    EXPECT_NE(pageBytes(u"202605"_s), lawPage);
     s().folders().saveSizes();
     EXPECT_EQ(readBytes(home() + u"/ini/etc_diary.ini"_s),
-              QByteArray("[imw]320\r\n[imh]240\r\n[mow]320\r\n[moh]256\r\n[chk]0\r\n[hol]1\r\n"));
+              QByteArray("[imw]320\r\n[imh]240\r\n[mow]320\r\n[moh]256\r\n[chk]0\r\n[hol]0\r\n"));
 
     switchTo(u"other"_s);
-    EXPECT_EQ(s().holidayRules(), HolidayRules::Classic);
-    EXPECT_TRUE(s().holidayNames()[may6].isEmpty());
-    switchTo(u"diary"_s);
     EXPECT_EQ(s().holidayRules(), HolidayRules::Law);
     EXPECT_EQ(s().holidayNames()[may6], u"振替休日"_s);
+    switchTo(u"diary"_s);
+    EXPECT_EQ(s().holidayRules(), HolidayRules::Classic);
+    EXPECT_TRUE(s().holidayNames()[may6].isEmpty());
     EXPECT_TRUE(messages.shown.isEmpty());
 }
 

@@ -197,7 +197,7 @@ TEST_F(SessionMonthTest, MonthCommandsWriteTheMonthBeingLeft_WrapAroundTheYear_A
     s().showNextMonth(); // 1 January 2006 is a Sunday holiday
     EXPECT_EQ(shownMonth(), u"2006/01 2006/01"_s);
     EXPECT_TRUE(QFile::exists(page(u"200412"_s)));
-    EXPECT_EQ(s().holidayNames()[1], u"元旦"_s);
+    EXPECT_EQ(s().holidayNames()[1], u"元日"_s);
     EXPECT_EQ(s().holidayNames()[2], u"振替休日"_s);
     EXPECT_EQ(s().dayCells()[2].colour, CellColour::Red);
     s().showNextMonth(); // the names of the month before do not linger

@@ -28,7 +28,7 @@ TEST_F(SettingsFilesTest, MissingFilesAreNoErrors_ConnectionFileIsPrivate_SizeFi
     EXPECT_EQ(QFile::permissions(paths::connectionIni(home(), u"diary"_s)) &
                   (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup | QFileDevice::WriteOther),
               QFileDevice::Permissions());
-    ASSERT_TRUE(writeSizeSettings(home(), u"diary"_s, {u"1"_s, u"2"_s, u"3"_s, u"4"_s, 2, HolidayRules::Law}).ok());
+    ASSERT_TRUE(writeSizeSettings(home(), u"diary"_s, {u"1"_s, u"2"_s, u"3"_s, u"4"_s, 2, HolidayRules::Classic}).ok());
     const SizeSettingsRead r = readSizeSettings(home(), u"diary"_s);
     EXPECT_TRUE(r.exists && !r.failed);
     EXPECT_EQ(r.imageWidth, u"1"_s);
@@ -36,7 +36,11 @@ TEST_F(SettingsFilesTest, MissingFilesAreNoErrors_ConnectionFileIsPrivate_SizeFi
     EXPECT_EQ(r.videoWidth, u"3"_s);
     EXPECT_EQ(r.videoHeight, u"4"_s);
     EXPECT_EQ(r.originalSize, 2);
-    EXPECT_EQ(r.holidays, HolidayRules::Law);
+    EXPECT_EQ(r.holidays, HolidayRules::Classic);
+    // The law, the default, keeps the five lines every version reads.
+    ASSERT_TRUE(writeSizeSettings(home(), u"diary"_s, {u"1"_s, u"2"_s, u"3"_s, u"4"_s, 2, HolidayRules::Law}).ok());
+    EXPECT_EQ(file(paths::sizeIni(home(), u"diary"_s)),
+              QByteArray("[imw]1\r\n[imh]2\r\n[mow]3\r\n[moh]4\r\n[chk]2\r\n"));
 }
 
 TEST(SettingsParsing, TagAnywhereValueFromSixthCharacterFirstTagInTableOrderLastLineWins) {
@@ -58,8 +62,10 @@ TEST(SettingsParsing, SizeTagsAreCaseSensitive_AnyLineBreakEndsALine_ABadCheckVa
     EXPECT_EQ(r.imageWidth, u"1"_s);
     EXPECT_FALSE(r.originalSize);
     EXPECT_EQ(r.videoWidth, u"3"_s);
-    EXPECT_FALSE(r.holidays);
+    EXPECT_EQ(r.holidays, HolidayRules::Law) << "no [hol] line means the law";
     EXPECT_FALSE(r.failed);
+    EXPECT_EQ(parseSizeSettings("[hol]0\r\n").holidays, HolidayRules::Classic);
+    EXPECT_EQ(parseSizeSettings("[hol]0\r\n[hol]1\r\n").holidays, HolidayRules::Law) << "as earlier versions wrote it";
 
     r = parseSizeSettings("[imw]10\r\n[chk]yes\r\n[imh]20\r\n");
     EXPECT_TRUE(r.failed);
