@@ -46,10 +46,11 @@ struct ZipWriter::Private {
     archive_entry* entry = nullptr;
     bool open = false;
     bool finished = false;
+    bool discard = false;
     QString error;
 };
 
-ZipWriter::ZipWriter(QIODevice& out) : d(new Private{out, nullptr, nullptr, false, false, {}}) {
+ZipWriter::ZipWriter(QIODevice& out) : d(new Private{out, nullptr, nullptr, false, false, false, {}}) {
     const Utf8Locale locale;
     d->a = archive_write_new();
     d->entry = archive_entry_new();
@@ -58,6 +59,8 @@ ZipWriter::ZipWriter(QIODevice& out) : d(new Private{out, nullptr, nullptr, fals
     archive_write_set_bytes_in_last_block(d->a, 1);
     const auto write = [](archive*, void* client, const void* buffer, size_t length) -> la_ssize_t {
         auto* p = static_cast<Private*>(client);
+        if (p->discard)
+            return la_ssize_t(length);
         const qint64 n = p->out.write(static_cast<const char*>(buffer), qint64(length));
         if (n != qint64(length)) {
             p->error = p->out.errorString();
@@ -72,9 +75,12 @@ ZipWriter::ZipWriter(QIODevice& out) : d(new Private{out, nullptr, nullptr, fals
 
 ZipWriter::~ZipWriter() {
     const Utf8Locale locale;
-    // An unfinished archive must not get its central directory written on the way out.
-    if (!d->finished)
-        archive_write_fail(d->a);
+    // An unfinished archive is closed into nothing: closing is what frees the library's output buffer
+    // (archive_write_fail would leak it), and its central directory must not reach the device.
+    if (!d->finished) {
+        d->discard = true;
+        archive_write_close(d->a);
+    }
     archive_write_free(d->a);
     archive_entry_free(d->entry);
 }

@@ -69,9 +69,11 @@ struct SearchIndex::Page {
         DiaryEntry original;
         FoldedText title, body, media;
         CharSet chars{};
+        int dateKey = -1; // yyyymmdd of a date line of the usual form, for sorting
     };
     Stamp stamp;
     QString year, month;
+    int monthKey = 0; // yyyymm
     Outcome outcome;
     QList<Entry> entries;
 };
@@ -122,12 +124,23 @@ QStringList monthPages(const QString& diary) {
     return pages;
 }
 
+// 2005年11月04日 → 20051104; anything else → -1.
+int dateKeyOf(QStringView date) {
+    if (date.size() != 11 || date[4] != u'年' || date[7] != u'月' || date[10] != u'日')
+        return -1;
+    bool ok[3];
+    const int key =
+        date.first(4).toInt(&ok[0]) * 10000 + date.sliced(5, 2).toInt(&ok[1]) * 100 + date.sliced(8, 2).toInt(&ok[2]);
+    return ok[0] && ok[1] && ok[2] ? key : -1;
+}
+
 std::shared_ptr<const Page> readPage(const QString& home, const QString& folder, const QString& name,
                                      const Stamp& stamp) {
     auto page = std::make_shared<Page>();
     page->stamp = stamp;
     page->year = name.first(4);
     page->month = name.sliced(4, 2);
+    page->monthKey = name.first(6).toInt();
     const MonthPageRead read = readMonthPageFile(home, folder, page->year, page->month);
     page->outcome = read.outcome;
     const EntryTable& table = read.page.entries;
@@ -143,6 +156,7 @@ std::shared_ptr<const Page> readPage(const QString& home, const QString& folder,
         addChars(entry.chars, entry.title.text());
         addChars(entry.chars, entry.body.text());
         addChars(entry.chars, entry.media.text());
+        entry.dateKey = dateKeyOf(e.date);
     }
     return page;
 }
@@ -404,15 +418,15 @@ SearchResult searchDiary(SearchIndex& index, const SearchScope& scope, const Que
                      [&](const SearchResult::Found::Hit& a, const SearchResult::Found::Hit& b) {
                          const auto& pa = pages[a.page];
                          const auto& pb = pages[b.page];
-                         if (pa.page->year != pb.page->year)
-                             return pa.page->year > pb.page->year;
-                         if (pa.page->month != pb.page->month)
-                             return pa.page->month > pb.page->month;
-                         const QString& da = pa.page->entries[a.entry].original.date;
-                         const QString& db = pb.page->entries[b.entry].original.date;
-                         if (da != db)
-                             return da > db;
-                         return pa.folder < pb.folder;
+                         if (pa.page->monthKey != pb.page->monthKey)
+                             return pa.page->monthKey > pb.page->monthKey;
+                         const Page::Entry& ea = pa.page->entries[a.entry];
+                         const Page::Entry& eb = pb.page->entries[b.entry];
+                         if (ea.dateKey != eb.dateKey)
+                             return ea.dateKey > eb.dateKey;
+                         if (ea.dateKey < 0 && ea.original.date != eb.original.date)
+                             return ea.original.date > eb.original.date;
+                         return a.page != b.page && pa.folder < pb.folder;
                      });
     std::stable_sort(result.incomplete.begin(), result.incomplete.end(),
                      [](const UnreadMonth& a, const UnreadMonth& b) { return a.page > b.page; });
