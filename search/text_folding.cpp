@@ -58,17 +58,19 @@ constexpr quint32 kSeveral = 1u << 17;
 constexpr quint32 kJoiner = 1u << 18;
 std::atomic<quint32> g_units[0x10000];
 
-quint32 unitInfo(char16_t c) {
-    quint32 info = g_units[c].load(std::memory_order_relaxed);
-    if (info != 0)
-        return info;
-    info = kKnown | (joinsPrevious(c) ? kJoiner : 0);
+[[gnu::noinline]] quint32 learnUnit(char16_t c) {
+    quint32 info = kKnown | (joinsPrevious(c) ? kJoiner : 0);
     QString out;
     if (!QChar::isSurrogate(c))
         appendSlow(out, QStringView(&c, 1));
     info |= out.size() == 1 ? out[0].unicode() : kSeveral;
     g_units[c].store(info, std::memory_order_relaxed);
     return info;
+}
+
+inline quint32 unitInfo(char16_t c) {
+    const quint32 info = g_units[c].load(std::memory_order_relaxed);
+    return info != 0 ? info : learnUnit(c);
 }
 
 struct CodePoint {
@@ -93,17 +95,24 @@ bool joinsAt(QStringView s, qsizetype i) {
 
 FoldedText::FoldedText(QStringView original) {
     const qsizetype n = original.size();
+    if (n == 0)
+        return;
     // Written through a pointer: appending one QChar at a time costs more than the folding itself.
     m_text.resize(n + 16);
     char16_t* out = reinterpret_cast<char16_t*>(m_text.data());
     qsizetype length = 0;
     QString piecesOut;
+    const auto infoAt = [&](qsizetype k) -> quint32 {
+        return k < n && !original[k].isSurrogate() ? unitInfo(original[k].unicode()) : 0;
+    };
     qsizetype i = 0;
+    quint32 next = infoAt(0); // looked up once, as the next character and then as the current one
     while (i < n) {
-        const char16_t unit = original[i].unicode();
-        if (!QChar::isSurrogate(unit)) {
-            const quint32 info = unitInfo(unit);
-            if (!(info & kSeveral) && (i + 1 >= n || !joinsAt(original, i + 1))) {
+        const quint32 info = next;
+        next = infoAt(i + 1);
+        if (info != 0 && !(info & kSeveral)) {
+            const bool joined = i + 1 < n && (next != 0 ? (next & kJoiner) : joinsAt(original, i + 1));
+            if (!joined) {
                 out[length++] = char16_t(info & 0xFFFF);
                 ++i;
                 continue;
@@ -130,6 +139,7 @@ FoldedText::FoldedText(QStringView original) {
             m_spans.append({length, piecesOut.size(), i, piece.size()});
         length += piecesOut.size();
         i = end;
+        next = infoAt(i);
     }
     m_text.resize(length);
 }
