@@ -16,7 +16,10 @@ void usage(QTextStream& s) {
          u"  export YYYYMM           print a month page as JSON\n"
          u"  snippets YYYYMM         print the embedding snippets of a month page as JSON\n"
          u"  upload [--yes] ENTRY... upload entries of the diary folder by FTP\n"
-         u"  index                   rebuild index.html and feed.xml from the month pages\n"_s;
+         u"  index                   rebuild index.html and feed.xml from the month pages\n"
+         u"  search [--all-folders] [--json] TERM...   find entries (every term, any case, width or kana)\n"
+         u"  backup [--with-password] [OUT.zip]         write the diary folder and its settings into one zip\n"
+         u"  restore ZIP [--as NAME]                    unpack a backup into a new diary folder\n"_s;
 }
 
 } // namespace
@@ -51,6 +54,12 @@ bool takeTarget(QStringList& args, Context& ctx, Target& target) {
     return true;
 }
 
+QString forTerminal(QString text) {
+    text.replace(u"\r\n"_s, u"\n"_s);
+    text.replace(u'\r', u'\n');
+    return text;
+}
+
 bool parseMonthArgument(const QString& text, Context& ctx, QString& year, QString& month) {
     static const QRegularExpression re(u"^(\\d{4})(\\d{2})$"_s);
     const auto m = re.match(text);
@@ -81,6 +90,12 @@ int runCli(const QStringList& argsIn, Context& ctx) {
         return runUpload(args, ctx);
     if (command == u"index"_s)
         return runIndex(args, ctx);
+    if (command == u"search"_s)
+        return runSearch(args, ctx);
+    if (command == u"backup"_s)
+        return runBackup(args, ctx);
+    if (command == u"restore"_s)
+        return runRestore(args, ctx);
     ctx.err << u"unknown command: "_s << command << u'\n';
     usage(ctx.err);
     return 2;

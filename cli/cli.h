@@ -31,6 +31,9 @@ int runImport(const QStringList& args, Context& ctx);
 int runExport(const QStringList& args, Context& ctx);
 int runSnippets(const QStringList& args, Context& ctx);
 int runUpload(const QStringList& args, Context& ctx);
+int runSearch(const QStringList& args, Context& ctx);
+int runBackup(const QStringList& args, Context& ctx);
+int runRestore(const QStringList& args, Context& ctx);
 int runIndex(const QStringList& args, Context& ctx);
 
 // What rebuilding index.html and feed.xml reported, on err as "<command>: <text>"; the exit code, 0 when ok.
@@ -39,6 +42,9 @@ int reportIndex(const QString& command, const Outcome& index, Context& ctx);
 // Splits --home DIR and --folder NAME off args (they may stand anywhere). The folder defaults to the last
 // line of ini/fdir.ini, else "diary". Returns false (after a message on err) on a malformed option.
 bool takeTarget(QStringList& args, Context& ctx, Target& target);
+
+// The messages join their lines with CR LF for message boxes; a terminal wants plain line feeds.
+QString forTerminal(QString text);
 
 // YYYYMM → "2005", "11"; false (after a message on err) when it names no month.
 bool parseMonthArgument(const QString& text, Context& ctx, QString& year, QString& month);

@@ -22,13 +22,6 @@ void usage(QTextStream& s) {
          u"  2 usage, 3 everything arrived but the clean-up of image could not delete every file\n"_s;
 }
 
-// The messages join their lines with CR LF for message boxes; a terminal wants plain line feeds.
-QString forTerminal(QString text) {
-    text.replace(u"\r\n"_s, u"\n"_s);
-    text.replace(u'\r', u'\n');
-    return text;
-}
-
 bool confirmed(const QString& folder, const QString& remoteDir, Context& ctx) {
     ctx.err << forTerminal(messageText(Msg::UploadConfirm, {folder, remoteDir})) << u" [y/N] "_s;
     ctx.err.flush();

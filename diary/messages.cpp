@@ -154,6 +154,37 @@ QString rawText(Msg msg) {
         return u"前回、HTMLに書き出していない日記が残っています。復元しますか？"_s;
     case Msg::FolderOutsideProgram:
         return u"日記フォルダはプログラムのフォルダ【 %1 】の中に置きます。\r\nその中のフォルダを選択して下さい。"_s;
+    case Msg::SearchIncomplete:
+        return u"次の月は日記のHTMLファイルを最後まで読み込めなかったため、読み込めた所までを検索しました。\r\n%1"_s;
+    case Msg::BackupDone: return u"バックアップ【 %1 】を作成しました。"_s;
+    case Msg::BackupFolderMissing:
+        return u"日記フォルダ【 %1 】が見つからないため、バックアップを作成しませんでした。"_s;
+    case Msg::BackupFileUnreadable:
+        return u"ファイル【 %1 】を読み込めなかったため、バックアップを作成しませんでした。"_s;
+    case Msg::BackupCancelled: return u"バックアップを中止しました。"_s;
+    case Msg::BackupLeftOut:
+        return u"次のものはファイルではないため(リンクなど)、バックアップに含めませんでした。\r\n%1"_s;
+    case Msg::RestoreDone:
+        return u"日記フォルダ【 %1 】を復元しました。\r\n"
+               u"月のページ %2 件、画像・動画 %3 件、その他のファイル %4 件、設定ファイル %5 件"_s;
+    case Msg::RestoreNoPassword:
+        return u"このバックアップにはFTPのパスワードが含まれていないため、パスワードは空になっています。"_s;
+    case Msg::RestoreBadName: return u"【 %1 】は日記フォルダの名前に使えません。"_s;
+    case Msg::RestoreDamaged:
+        return u"バックアップ【 %1 】は読み込めないか壊れているため、何も復元しませんでした。"_s;
+    case Msg::RestoreNotBackup:
+        return u"【 %1 】は綴のバックアップではないため(目録がありません)、何も復元しませんでした。"_s;
+    case Msg::RestoreUnsafeEntry:
+        return u"バックアップ【 %1 】には日記フォルダの外を指す項目かリンク【 %2 】が含まれているため、"
+               u"何も復元しませんでした。"_s;
+    case Msg::RestoreFileMismatch:
+        return u"バックアップ【 %1 】の【 %2 】が目録と一致しない(壊れている)ため、何も復元しませんでした。"_s;
+    case Msg::RestoreFolderExists:
+        return u"日記フォルダ【 %1 】はすでにあるため、復元しませんでした。\r\n別の名前を指定して下さい。"_s;
+    case Msg::RestoreSettingsExist:
+        return u"設定ファイル【 %1 】がすでにあるため、復元しませんでした。\r\n別の名前を指定して下さい。"_s;
+    case Msg::RestoreWriteFailed: return u"【 %1 】に書き込めなかったため、何も復元しませんでした。"_s;
+    case Msg::RestoreCancelled: return u"復元を中止しました。何も復元していません。"_s;
     }
     return {};
 }

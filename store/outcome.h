@@ -70,6 +70,23 @@ enum class Msg {
     PageDoesNotExist,       // %1 = page file name
     FolderOutsideProgram,   // %1 = program folder
     RecoverJournal,         // the journal of edits not written holds more than the pages
+    SearchIncomplete,       // %1 = the months, one per line
+    BackupDone,             // %1 = zip path
+    BackupFolderMissing,    // %1 = folder path
+    BackupFileUnreadable,   // %1 = file path
+    BackupCancelled,
+    BackupLeftOut,          // %1 = the things left out, one per line
+    RestoreDone,            // %1 = folder, %2 pages, %3 media files, %4 other files, %5 settings files
+    RestoreNoPassword,      // the backup was made without the FTP password
+    RestoreBadName,         // %1 = name
+    RestoreDamaged,         // %1 = zip path
+    RestoreNotBackup,       // %1 = zip path
+    RestoreUnsafeEntry,     // %1 = zip path, %2 = entry
+    RestoreFileMismatch,    // %1 = zip path, %2 = entry
+    RestoreFolderExists,    // %1 = folder name
+    RestoreSettingsExist,   // %1 = settings file path
+    RestoreWriteFailed,     // %1 = path
+    RestoreCancelled,
 };
 
 // Result of a core operation: ok, or the message to show and its arguments.
