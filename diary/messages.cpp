@@ -87,6 +87,18 @@ QString rawText(Msg msg) {
         return u"テキストエディタが見つかりませんでした。\r\n"
                u"既定のテキストエディタを設定するか、環境変数 VISUAL または EDITOR にエディタを指定して下さい。"_s;
     case Msg::ProgramNotStarted: return u"プログラムが見つからないか、実行できませんでした。"_s;
+    case Msg::TextNotWritable:
+        return u"%1に、HTMLに書き込めない文字（改行やNUL文字など）が含まれています。\r\nHTMLを作成しませんでした。"_s;
+    case Msg::DiaryFolderNameInvalid:
+        return u"日記フォルダ名【 %1 】は使えません。\r\n"
+               u"日記フォルダ名には、当ソフトのあるフォルダの中のフォルダ名を一つだけ指定して下さい。\r\n"
+               u"（空の名前、「.」「..」、「/」「\\」を含む名前、設定ファイル用の「ini」は使えません）"_s;
+    case Msg::UploadEntryInvalid:
+        return u"【 %1 】は日記フォルダの中にあるファイルやフォルダを指していないため、アップロードできません。\r\n"
+               u"「[フォルダ]」か「[ファイル]」の後に、日記フォルダの中の名前を一つだけ指定して下さい。"_s;
+    case Msg::UploadNamesUndecodable:
+        return u"次のファイルは名前をこのシステムの文字コードで読めないため、アップロードできません。\r\n"
+               u"名前を付け直してから、もう一度アップロードして下さい。\r\n%1"_s;
     }
     return {};
 }
