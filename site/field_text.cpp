@@ -6,6 +6,8 @@
 
 #include <QVarLengthArray>
 
+#include <tuple>
+
 using namespace Qt::StringLiterals;
 
 namespace tsuzuri::fieldtext {
@@ -133,9 +135,13 @@ bool hasTextBefore(QStringView line, QStringView marker) {
     return !line.first(line.size() - marker.size()).trimmed().isEmpty();
 }
 
-QString escape(QStringView text, Kind kind, QStringView suffix) {
-    if (!text.contains(u'&') && !text.contains(u'<'))
-        return text.toString();
+namespace {
+
+void appendEscaped(QString& out, QStringView text, Kind kind, QStringView suffix) {
+    if (!text.contains(u'&') && !text.contains(u'<')) {
+        out += text;
+        return;
+    }
     // The "<!--" of every marker the reader would see on the page line.
     QVarLengthArray<qsizetype, 2> markerAt;
     if (kind != Kind::Inline) {
@@ -145,8 +151,6 @@ QString escape(QStringView text, Kind kind, QStringView suffix) {
                 markerAt.append(r.rule == Rule::End ? line.size() - r.marker.size() : 0);
         }
     }
-    QString out;
-    out.reserve(text.size() + 16);
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n;) {
         const QStringView rest = text.sliced(i);
@@ -172,6 +176,14 @@ QString escape(QStringView text, Kind kind, QStringView suffix) {
             ++i;
         }
     }
+}
+
+} // namespace
+
+QString escape(QStringView text, Kind kind, QStringView suffix) {
+    QString out;
+    out.reserve(text.size());
+    appendEscaped(out, text, kind, suffix);
     return out;
 }
 
@@ -212,16 +224,17 @@ QString unescape(QStringView text, Kind kind) {
 QString bodyText(QStringView body) {
     QString out;
     out.reserve(body.size() + 64);
-    const QList<QStringView> lines = body.split(textfile::kCrLf);
-    for (qsizetype k = 0; k < lines.size(); ++k) {
-        const bool last = k + 1 == lines.size();
-        out += escape(lines[k], Kind::Body, last ? QStringView() : marker::kParagraphBreak);
-        if (!last) {
-            out += marker::kParagraphBreak;
-            out += textfile::kCrLf;
+    for (qsizetype from = 0;;) {
+        const qsizetype end = body.indexOf(textfile::kCrLf, from);
+        if (end < 0) {
+            appendEscaped(out, body.sliced(from), Kind::Body, {});
+            return out;
         }
+        appendEscaped(out, body.sliced(from, end - from), Kind::Body, marker::kParagraphBreak);
+        out += marker::kParagraphBreak;
+        out += textfile::kCrLf;
+        from = end + textfile::kCrLf.size();
     }
-    return out;
 }
 
 Outcome checkWritable(const MonthPageInput& in) {
@@ -233,27 +246,43 @@ Outcome checkWritable(const MonthPageInput& in) {
         const LinkPair& link = in.links[k];
         if (link.title.isEmpty())
             continue; // never written
-        const QString row = u"リンク"_s + QString::number(k + 1);
+        const auto of = [&](const QString& field) { return refuse(u"リンク%1の"_s.arg(k + 1) + field); };
         // The reader ends a link's path at its first "\">" and its title at the first "</a>".
         if (!fine(link.title) || link.title.contains(u"</a>"))
-            return refuse(row + u"の日本語名"_s);
+            return of(u"日本語名"_s);
         if (!fine(link.path) || link.path.contains(u"\">"))
-            return refuse(row + u"のファイル名"_s);
+            return of(u"ファイル名"_s);
     }
+    bool anyVideo = false;
     for (int j = 1; j <= std::min(in.entries.count, EntryTable::kLastRow); ++j) {
         const DiaryEntry& e = in.entries.rows[j];
-        const QString of = (fine(e.date) && !e.date.isEmpty() ? e.date : u"日記"_s) + u"の"_s;
-        if (!fine(e.date))
-            return refuse(of + u"日付"_s);
+        anyVideo = anyVideo || e.media.contains(u".mp4");
+        const bool dateFine = fine(e.date);
+        const auto of = [&](const QString& field) {
+            return refuse((dateFine && !e.date.isEmpty() ? e.date : u"日記"_s) + u"の"_s + field);
+        };
+        if (!dateFine)
+            return of(u"日付"_s);
         if (!fine(e.title))
-            return refuse(of + u"タイトル"_s);
+            return of(u"タイトル"_s);
         if (!plainCharacters(e.body) || !crLfOnly(e.body))
-            return refuse(of + u"本文"_s);
-        const QList<QStringView> names = QStringView(e.media).split(u';');
-        if (!fine(e.media) || !std::all_of(names.begin(), names.end(), [](QStringView n) {
-                return trimSpaces(n).isEmpty() || mediaNameReadsBack(n);
-            }))
-            return refuse(of + u"画像ファイル名"_s);
+            return of(u"本文"_s);
+        bool namesReadBack = true;
+        for (const QStringView name : QStringView(e.media).tokenize(u';'))
+            namesReadBack = namesReadBack && (trimSpaces(name).isEmpty() || mediaNameReadsBack(name));
+        if (!fine(e.media) || !namesReadBack)
+            return of(u"画像ファイル名"_s);
+    }
+    // The settings written into media lines: a line break would split one, and a ".mp4" before a video's
+    // name would be taken for the name's.
+    const std::tuple<const QString&, QStringView, bool> settings[] = {
+        {in.imageWidth, u"画像サイズの横幅", false}, {in.imageHeight, u"画像サイズの縦幅", false},
+        {in.videoWidth, u"動画サイズの横幅", true},  {in.videoHeight, u"動画サイズの縦幅", true},
+        {in.ftpHost, u"接続先", true},               {in.remoteDir, u"アップロード先", true},
+    };
+    for (const auto& [text, caption, beforeVideoName] : settings) {
+        if (!fine(text) || (anyVideo && beforeVideoName && text.contains(u".mp4")))
+            return refuse(caption.toString());
     }
     return Outcome::success();
 }

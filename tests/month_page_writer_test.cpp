@@ -325,6 +325,7 @@ TEST(MonthPageWriterTest, TextThePageCannotCarry_IsRefusedNamingTheField) {
         // What the reader would cut short or take from elsewhere on the line.
         {[](MonthPageInput& in) { in.links[0] = {u"a"_s, u"p\">q"_s}; }, u"リンク1のファイル名"_s},
         {[](MonthPageInput& in) { in.entries.rows[1].media = u"a.jpg;\"b\".mp4.mp4;"_s; }, u"2005年11月04日の画像ファイル名"_s},
+        {[](MonthPageInput& in) { in.entries.rows[1].media = u"v.mp4;"_s, in.remoteDir = u"a.mp4"_s; }, u"アップロード先"_s},
     };
     for (const auto& [spoil, field] : cases) {
         MonthPageInput in = month(2005, 11);
