@@ -127,7 +127,7 @@ MonthPageRead parseMonthPage(QByteArrayView bytes, const QString& pageName) {
     Section expected = Section::Title; // the next section of an entry block (the title: between blocks)
     int r = 1; // the row the fields go to; only the end of a date section moves on
     int k = 0; // next link row
-    int fieldLines = 0;       // lines of the open title or date section: the writer writes one
+    int fieldLines = 0;       // lines of the open section: the writer writes one title or date line
     bool lastBodyLine = false; // the body line before had no "</p><p>": the writer ends a body there
     bool siteTitleNext = false;
     bool siteTitleTaken = false; // the site title was the line before; its division ends on this one
@@ -189,6 +189,7 @@ MonthPageRead parseMonthPage(QByteArrayView bytes, const QString& pageName) {
             // The writer ends every body line but the last with "</p><p>": a line after one without it,
             // or text after it, would be joined to its neighbour or dropped.
             damaged |= lastBodyLine;
+            ++fieldLines;
             const qsizetype cut = line.indexOf(marker::kParagraphBreak);
             lastBodyLine = cut < 0;
             if (cut >= 0) {
@@ -204,7 +205,8 @@ MonthPageRead parseMonthPage(QByteArrayView bytes, const QString& pageName) {
             if (line.trimmed().isEmpty())
                 break;
             const LinkLine link = linkLine(line);
-            if (!link.ok || k >= int(page.links.size())) {
+            // A second "</a>" was the title's own: the title would come back cut.
+            if (!link.ok || k >= int(page.links.size()) || line.count(u"</a>") > 1) {
                 damaged = true;
                 break;
             }
@@ -216,8 +218,10 @@ MonthPageRead parseMonthPage(QByteArrayView bytes, const QString& pageName) {
         }
 
         if (closes) {
-            // What stands before an end marker on its line belongs to no field.
+            // What stands before an end marker on its line belongs to no field. The writer follows a
+            // body line ending in "</p><p>" with one more line: without it, a typed "</p><p>" was lost.
             damaged |= fieldtext::hasTextBefore(line, endMarker(section));
+            damaged |= section == Section::Body && fieldLines > 0 && !lastBodyLine;
             if (section == Section::Date) {
                 if (!row())
                     return result;

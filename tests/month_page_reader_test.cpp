@@ -179,6 +179,8 @@ TEST(MonthPageReaderHandEdited, DamageThatLosesOrMovesText_IsReportedIncomplete)
         {"a title written unescaped by an earlier version", lines(u"晴れ", marker::kTitleEnd.toString())},
         {"a site title of two lines", lines(u"綴の日記", u"綴の\r\n日記"_s)},
         {"text after a paragraph break", QString(page).replace(u"一行目</p><p>"_s, u"一行目</p><p>消える"_s)},
+        {"a body ending in a paragraph break", QString(page).replace(u"\r\n二行目\r\n"_s, u"\r\n二行目</p><p>\r\n"_s)},
+        {"a link title holding </a>", QString(page).replace(u"十月</a>"_s, u"十</a>月</a>"_s)},
         {"a media line without a name",
          lines(marker::kMediaEnd, plus(u"<img src=\"image/open.jpg>\r\n", marker::kMediaEnd))},
         {"a link line without </a>",
