@@ -247,10 +247,11 @@ Outcome checkWritable(const MonthPageInput& in) {
         if (link.title.isEmpty())
             continue; // never written
         const auto of = [&](const QString& field) { return refuse(u"リンク%1の"_s.arg(k + 1) + field); };
-        // The reader ends a link's path at its first "\">" and its title at the first "</a>".
+        // The reader ends a link's path at its first "\">" and its title at the first "</a>", and takes
+        // a second "</a>" on the line for a title cut short.
         if (!fine(link.title) || link.title.contains(u"</a>"))
             return of(u"日本語名"_s);
-        if (!fine(link.path) || link.path.contains(u"\">"))
+        if (!fine(link.path) || link.path.contains(u"\">") || link.path.contains(u"</a>"))
             return of(u"ファイル名"_s);
     }
     bool anyVideo = false;

@@ -53,7 +53,7 @@ QString bodyText(QStringView body);
 
 // TextNotWritable naming the first field the page cannot carry exactly: a line break in a one-line
 // field (or one other than CR LF in a body), a NUL character, half of a surrogate pair; a link title
-// holding "</a>" or a path holding "\">"; a media name holding a double quote, an image name holding
+// or path holding "</a>", a path holding "\">"; a media name holding a double quote, an image name holding
 // "src=", a video name holding "/" or a second ".mp4", or ".mp4" other than at its end; a setting written
 // into media lines (sizes, host, remote folder) holding a line break, or, with a video, ".mp4".
 Outcome checkWritable(const MonthPageInput& input);
