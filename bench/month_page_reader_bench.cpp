@@ -1,13 +1,18 @@
 #include "site/month_page_writer.h"
 #include "site/month_page_reader.h"
+#include "site/snippets.h"
+#include "store/textfile.h"
 
 #include "sample_month.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <optional>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -105,6 +110,86 @@ void BM_ReadCentury(benchmark::State& state) {
     perPageCounters(state, century.pages.size());
 }
 BENCHMARK(BM_ReadCentury)->Unit(benchmark::kMillisecond);
+
+// Peak memory of one call, above what the process held before it: Linux resets the high-water mark of
+// the resident set when "5" is written to /proc/self/clear_refs.
+class PeakMemory {
+public:
+    PeakMemory() : m_ok(reset()), m_before(statusKiB("VmRSS:")) {}
+    // Nothing when the high-water mark cannot be reset here.
+    std::optional<double> bytes() const {
+        if (!m_ok)
+            return std::nullopt;
+        return 1024.0 * static_cast<double>(statusKiB("VmHWM:") - m_before);
+    }
+
+private:
+    static bool reset() {
+        QFile f(u"/proc/self/clear_refs"_s);
+        return f.open(QIODevice::WriteOnly) && f.write("5") == 1;
+    }
+    static qint64 statusKiB(const char* key) {
+        QFile f(u"/proc/self/status"_s);
+        if (!f.open(QIODevice::ReadOnly))
+            return 0;
+        for (const QByteArray& line : f.readAll().split('\n')) {
+            if (line.startsWith(key))
+                return line.mid(qstrlen(key)).trimmed().split(' ').first().toLongLong();
+        }
+        return 0;
+    }
+    bool m_ok;
+    qint64 m_before;
+};
+
+// A damaged page whose one body holds 50 MB of bare CRs: 50 million empty lines. Reading it must cost
+// a small multiple of the page, not a list of every line.
+struct BareCrPage {
+    QTemporaryDir home;
+    qint64 size = 0;
+    BareCrPage() {
+        MonthPageInput in = sampleMonth(2005, 12, 1);
+        in.entries.rows[1].body = u"BODY"_s;
+        QByteArray page = renderMonthPage(in).page.bytes;
+        page.replace("BODY", QByteArray(50 << 20, '\r'));
+        size = page.size();
+        QDir(home.path()).mkpath(u"diary"_s);
+        textfile::writeFileAtomically(home.path() + u"/diary/200512.html"_s, page);
+    }
+};
+
+template <typename Read>
+void peakOnBareCrPage(benchmark::State& state, Read&& read) {
+    const BareCrPage page;
+    double peak = 0;
+    for (auto _ : state) {
+        const PeakMemory memory;
+        read(page.home.path());
+        if (const std::optional<double> bytes = memory.bytes())
+            peak = std::max(peak, *bytes);
+        else
+            state.SkipWithError("cannot measure peak memory here");
+    }
+    state.counters["page_MB"] = static_cast<double>(page.size) / (1 << 20);
+    state.counters["peak_MB"] = peak / (1 << 20);
+    state.counters["peak_per_page_byte"] = peak / static_cast<double>(page.size);
+}
+
+void BM_ReadBareCrBodyPeakMemory(benchmark::State& state) {
+    peakOnBareCrPage(state, [](const QString& home) {
+        MonthPageRead r = readMonthPageFile(home, u"diary"_s, u"2005"_s, u"12"_s);
+        benchmark::DoNotOptimize(r);
+    });
+}
+BENCHMARK(BM_ReadBareCrBodyPeakMemory)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_SnippetsOfBareCrBodyPeakMemory(benchmark::State& state) {
+    peakOnBareCrPage(state, [](const QString& home) {
+        SnippetsRead r = readCodeSnippets(home, u"diary"_s, u"2005"_s, u"12"_s);
+        benchmark::DoNotOptimize(r);
+    });
+}
+BENCHMARK(BM_SnippetsOfBareCrBodyPeakMemory)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 

@@ -1,5 +1,7 @@
 #include "cli/cli.h"
 
+#include "diary/messages.h"
+#include "settings/diary_folder.h"
 #include "settings/settings_files.h"
 
 #include <QRegularExpression>
@@ -12,7 +14,8 @@ namespace {
 
 void usage(QTextStream& s) {
     s << u"usage: tsuzuri-cli <command> [--home DIR] [--folder NAME] ...\n"
-         u"  import MONTH.json       write one month page from JSON (and index.html, feed.xml)\n"
+         u"  import [--replace-unreadable] MONTH.json\n"
+         u"                          write one month page from JSON (and index.html, feed.xml)\n"
          u"  export YYYYMM           print a month page as JSON\n"
          u"  snippets YYYYMM         print the embedding snippets of a month page as JSON\n"
          u"  upload [--yes] ENTRY... upload entries of the diary folder by FTP\n"
@@ -46,10 +49,19 @@ bool takeTarget(QStringList& args, Context& ctx, Target& target) {
     while (target.home.size() > 1 && target.home.endsWith(u'/'))
         target.home.chop(1);
     if (folder) {
+        // "..", "../x" or "" would reach files outside the program folder's diary folders.
+        if (const Outcome o = checkDiaryFolderName(*folder); !o.ok()) {
+            ctx.err << forTerminal(messageText(o)) << u'\n';
+            return false;
+        }
         target.folder = *folder;
     } else {
         const FdirRead fdir = readFdirIni(target.home);
         target.folder = fdir.folder.value_or(u"diary"_s);
+        if (const Outcome o = checkDiaryFolderName(target.folder); !o.ok()) {
+            ctx.err << u"ini/fdir.ini: "_s << forTerminal(messageText(o)) << u"\nusing the diary folder \"diary\"\n"_s;
+            target.folder = u"diary"_s;
+        }
     }
     return true;
 }

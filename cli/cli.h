@@ -40,10 +40,12 @@ int runIndex(const QStringList& args, Context& ctx);
 int reportIndex(const QString& command, const Outcome& index, Context& ctx);
 
 // Splits --home DIR and --folder NAME off args (they may stand anywhere). The folder defaults to the last
-// line of ini/fdir.ini, else "diary". Returns false (after a message on err) on a malformed option.
+// line of ini/fdir.ini, else "diary" (also, after a message on err, when that line names no diary
+// folder). Returns false (after a message on err) on a malformed option or a --folder that names no
+// diary folder (settings/diary_folder.h).
 bool takeTarget(QStringList& args, Context& ctx, Target& target);
 
-// The messages join their lines with CR LF for message boxes; a terminal wants plain line feeds.
+// A message of the table for a terminal: its lines joined by line feeds instead of CR LF or a lone CR.
 QString forTerminal(QString text);
 
 // YYYYMM → "2005", "11"; false (after a message on err) when it names no month.

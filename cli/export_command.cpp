@@ -71,7 +71,7 @@ int runExport(const QStringList& args, Context& ctx) {
     const MonthPageRead read = readMonthPageFile(target.home, target.folder, year, month);
     // Half a month on stdout could be imported over the page: print nothing unless the read was whole.
     if (!read.outcome.ok()) {
-        ctx.err << u"export: "_s << messageText(read.outcome) << u'\n';
+        ctx.err << u"export: "_s << forTerminal(messageText(read.outcome)) << u'\n';
         return 1;
     }
     printJson(monthJson(year, month, read.page), ctx);
@@ -85,7 +85,7 @@ int runSnippets(const QStringList& args, Context& ctx) {
         return 1;
     const SnippetsRead read = readCodeSnippets(target.home, target.folder, year, month);
     if (!read.outcome.ok()) {
-        ctx.err << u"snippets: "_s << messageText(read.outcome) << u'\n';
+        ctx.err << u"snippets: "_s << forTerminal(messageText(read.outcome)) << u'\n';
         return 1;
     }
     const CodeSnippets& s = read.snippets;

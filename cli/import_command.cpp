@@ -9,6 +9,7 @@
 #include "store/textfile.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -85,6 +86,25 @@ MonthPageInput parseMonth(const QJsonObject& root, const Target& target) {
                        stringField(e, u"date"_s, where), stringField(e, u"media"_s, where)};
     }
 
+    // The writer leaves out what it cannot place; from a file, that would lose an entry without a word.
+    QHash<QString, qsizetype> dated;
+    for (qsizetype j = 0; j < entryArray.size(); ++j) {
+        const QString where = u"entries["_s + QString::number(j) + u']';
+        const DiaryEntry& e = in.entries.rows[j + 1];
+        if (dayOfDate(e.date, in.year, in.month) == 0)
+            throw ImportError{where + u".date \""_s + e.date + u"\" names no day of "_s + in.year + u'-' + in.month +
+                              u" (dates are written like "_s + dateLine(in.year, in.month, u"04") + u')'};
+        if (dated.contains(e.date))
+            throw ImportError{where + u".date \""_s + e.date + u"\" is also the date of entries["_s +
+                              QString::number(dated.value(e.date)) + u']'};
+        dated.insert(e.date, j);
+        const QList<QStringView> names = QStringView(e.media).split(u';');
+        const bool anyName =
+            std::any_of(names.begin(), names.end(), [](QStringView n) { return !trimSpaces(n).isEmpty(); });
+        if (trimSpaces(e.title).isEmpty() && trimSpaces(e.body).isEmpty() && !anyName)
+            throw ImportError{where + u" has no title, body or media name: the page would leave it out"_s};
+    }
+
     // Settings the file leaves out come from the folder's settings files, as the window would show them.
     const ConnectionSettingsRead conn = readConnectionSettings(target.home, target.folder);
     const SizeSettingsRead size = readSizeSettings(target.home, target.folder);
@@ -116,8 +136,11 @@ int runImport(const QStringList& argsIn, Context& ctx) {
     Target target;
     if (!takeTarget(args, ctx, target))
         return 1;
+    const bool replaceUnreadable = args.removeAll(u"--replace-unreadable"_s) > 0;
     if (args.size() != 1) {
-        ctx.err << u"usage: tsuzuri-cli import [--home DIR] [--folder NAME] MONTH.json\n"_s;
+        ctx.err << u"usage: tsuzuri-cli import [--home DIR] [--folder NAME] [--replace-unreadable] MONTH.json\n"
+                   u"  --replace-unreadable  write over a page that does not read back whole, keeping it\n"
+                   u"                        first as <page>.bak (or the next free .bak.N)\n"_s;
         return 1;
     }
     const QString diary = paths::diaryFolder(target.home, target.folder);
@@ -139,11 +162,18 @@ int runImport(const QStringList& argsIn, Context& ctx) {
     }
     try {
         const MonthPageInput input = parseMonth(doc.object(), target);
-        const PublishResult r = publishMonthPage(target.home, target.folder, input);
-        if (!r.page.ok()) {
-            ctx.err << u"import: "_s << messageText(r.page) << u'\n';
+        QString backup;
+        const PublishResult r =
+            publishMonthPage(target.home, target.folder, input, nullptr, replaceUnreadable ? &backup : nullptr);
+        const Outcome& o = r.page;
+        if (!o.ok()) {
+            ctx.err << u"import: "_s << forTerminal(messageText(o)) << u'\n';
+            if (!replaceUnreadable && (o.msg == Msg::PageIncomplete || o.msg == Msg::PageTooManyEntries))
+                ctx.err << u"import: --replace-unreadable writes over it, keeping it as a .bak file first\n"_s;
             return 1;
         }
+        if (!backup.isEmpty())
+            ctx.err << u"import: the page that did not read back whole was kept as "_s << backup << u'\n';
         ctx.out << paths::monthPage(target.home, target.folder, input.year, input.month) << u'\n';
         return reportIndex(u"import"_s, r.index, ctx);
     } catch (const ImportError& e) {

@@ -18,7 +18,8 @@ void usage(QTextStream& s) {
          u"  (ini/app_<folder>.ini), as the upload tab does. ENTRY as the upload list shows it:\n"
          u"  '[フォルダ]image' '[ファイル]200511.html'. Progress goes to standard error.\n"
          u"  --yes  upload without the question; required when not on a terminal\n"
-         u"exit status: 0 everything arrived, 1 the upload failed or was declined,\n"
+         u"exit status: 0 every selected file arrived, 1 some file was not sent (the reason goes to\n"
+         u"  standard error; nothing is sent when a selected file cannot be) or the upload was declined,\n"
          u"  2 usage, 3 everything arrived but the clean-up of image could not delete every file\n"_s;
 }
 

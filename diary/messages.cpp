@@ -185,6 +185,18 @@ QString rawText(Msg msg) {
         return u"設定ファイル【 %1 】がすでにあるため、復元しませんでした。\r\n別の名前を指定して下さい。"_s;
     case Msg::RestoreWriteFailed: return u"【 %1 】に書き込めなかったため、何も復元しませんでした。"_s;
     case Msg::RestoreCancelled: return u"復元を中止しました。何も復元していません。"_s;
+    case Msg::TextNotWritable:
+        return u"%1に、HTMLに書き込めない文字（改行やNUL文字など）が含まれています。\r\nHTMLを作成しませんでした。"_s;
+    case Msg::DiaryFolderNameInvalid:
+        return u"日記フォルダ名【 %1 】は使えません。\r\n"
+               u"日記フォルダ名には、当ソフトのあるフォルダの中のフォルダ名を一つだけ指定して下さい。\r\n"
+               u"（空の名前、「.」「..」、「/」「\\」を含む名前、設定ファイル用の「ini」は使えません）"_s;
+    case Msg::UploadEntryInvalid:
+        return u"【 %1 】は日記フォルダの中にあるファイルやフォルダを指していないため、アップロードできません。\r\n"
+               u"「[フォルダ]」か「[ファイル]」の後に、日記フォルダの中の名前を一つだけ指定して下さい。"_s;
+    case Msg::UploadNamesUndecodable:
+        return u"次のファイルは名前をこのシステムの文字コードで読めないため、アップロードできません。\r\n"
+               u"名前を付け直してから、もう一度アップロードして下さい。\r\n%1"_s;
     }
     return {};
 }

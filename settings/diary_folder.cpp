@@ -24,6 +24,20 @@ bool copyReplacing(const QString& from, const QString& to) {
 
 } // namespace
 
+bool isEntryName(QStringView name) {
+    if (name.isEmpty() || name == u"."_s || name == u".."_s)
+        return false;
+    return std::none_of(name.begin(), name.end(), [](QChar c) {
+        return c == u'/' || c == u'\\' || c.unicode() < 0x20 || c.unicode() == 0x7F;
+    });
+}
+
+Outcome checkDiaryFolderName(const QString& name) {
+    if (!isEntryName(name) || name.compare(u"ini"_s, Qt::CaseInsensitive) == 0)
+        return Outcome::failure(Msg::DiaryFolderNameInvalid, {name});
+    return Outcome::success();
+}
+
 DiaryFolderCreation createDiaryFolder(const QString& home, const QString& folder) {
     DiaryFolderCreation r;
     const QString dir = paths::diaryFolder(home, folder);

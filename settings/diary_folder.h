@@ -7,6 +7,15 @@
 
 namespace tsuzuri {
 
+// Whether name can name a diary folder: one folder name directly inside the program folder. Not empty,
+// not "." or "..", no "/" or "\" (no path), no control characters, and not "ini", the settings folder
+// (its files, the FTP password among them, would show in the upload list). DiaryFolderNameInvalid.
+Outcome checkDiaryFolderName(const QString& name);
+
+// Whether name can stand after the tag of an upload list entry: one file or folder name directly
+// inside the diary folder, by the same rules (without the one about "ini").
+bool isEntryName(QStringView name);
+
 // The folder, its image subfolder, the default size settings when the folder has none yet, and copies of
 // the two templates of the program folder (replacing existing copies).
 struct DiaryFolderCreation {

@@ -77,10 +77,7 @@ std::optional<QByteArray> renderLines(const QList<std::pair<QString, QString>>& 
 }
 
 std::optional<QByteArray> readIfFile(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.isFile())
-        return std::nullopt;
-    return textfile::readFile(path);
+    return textfile::readRegularFile(path);
 }
 
 Outcome ensureIniFolder(const QString& home) {

@@ -1,9 +1,13 @@
 #include "site/month_page_writer.h"
 
 #include "calendar/month.h"
+#include "site/field_text.h"
+#include "site/month_page_reader.h"
 #include "site/page_format.h"
 #include "store/paths.h"
 #include "store/textfile.h"
+
+#include <QDir>
 
 using namespace Qt::StringLiterals;
 
@@ -90,7 +94,8 @@ MediaText mediaText(const DiaryEntry& row, const MonthPageInput& in) {
     const QList<QStringView> parts = QStringView(row.media).split(u';');
     QStringList lines;
     for (qsizetype i = 0; i + 1 < parts.size(); ++i) {
-        const QStringView name = parts[i];
+        const QString escaped = fieldtext::escape(parts[i], fieldtext::Kind::Inline);
+        const QStringView name = escaped;
         if (trimSpaces(name).isEmpty())
             continue;
         out.anyName = true;
@@ -126,7 +131,7 @@ QString entryBlock(int day, const DiaryEntry& row, const MediaText& media) {
     PageText b;
     b.line(u"<a name=name"_s + QString::number(day) + u"></a><h2 class=\"dtitle\">"_s);
     b.line(marker::kTitleStart);
-    b.line(row.title);
+    b.line(fieldtext::escape(row.title, fieldtext::Kind::Line));
     b.line(marker::kTitleEnd);
     b.line(u"</h2>");
     b.line(marker::kMediaStart);
@@ -136,13 +141,13 @@ QString entryBlock(int day, const DiaryEntry& row, const MediaText& media) {
     b.line(u"<p>");
     b.line(marker::kBodyNote);
     b.line(marker::kBodyStart);
-    b.line(QString(row.body).replace(u"\r"_s, u"</p><p>\r"_s));
+    b.line(fieldtext::bodyText(row.body));
     b.line(marker::kBodyEnd);
     b.line(u"</p>");
     b.line(u"<p class=\"clr\"></p>");
     b.line(u"<p class=\"ddate\">");
     b.line(marker::kDateStart);
-    b.line(row.date);
+    b.line(fieldtext::escape(row.date, fieldtext::Kind::Line));
     b.line(marker::kDateEnd);
     b.line(u"</p>");
     b.line(u"<hr>");
@@ -188,6 +193,10 @@ RenderResult renderMonthPage(const MonthPageInput& in) {
         result.outcome = Outcome::failure(Msg::ErrorOccurred);
         return result;
     }
+    if (Outcome o = fieldtext::checkWritable(in); !o.ok()) {
+        result.outcome = o;
+        return result;
+    }
     const int y = *year;
     const int m = *month;
     const int days = daysInMonth(y, m);
@@ -206,7 +215,7 @@ RenderResult renderMonthPage(const MonthPageInput& in) {
     page.line(u"<body onload=\"datemark()\">");
     page.line(u"<div class=\"top\">");
     page.line(marker::kSiteName);
-    page.line(in.siteTitle);
+    page.line(fieldtext::escape(in.siteTitle, fieldtext::Kind::Line));
     page.line(u"</div>");
     page.line(u"<div class=\"contents\">");
     page.line(u"<div class=\"side\">");
@@ -289,7 +298,8 @@ RenderResult renderMonthPage(const MonthPageInput& in) {
             continue;
         if (needsHtmlExtension(link.path))
             link.path += u".html"_s;
-        page.line(u"<li><a href=\""_s + link.path + u"\">"_s + link.title + u"</a></li>"_s);
+        page.line(u"<li><a href=\""_s + fieldtext::escape(link.path, fieldtext::Kind::Inline) + u"\">"_s +
+                  fieldtext::escape(link.title, fieldtext::Kind::Inline) + u"</a></li>"_s);
     }
     page.line(marker::kLinksEnd);
     page.line(u"</ul>");
@@ -309,17 +319,41 @@ RenderResult renderMonthPage(const MonthPageInput& in) {
 }
 
 Outcome MakeMonthHtml(const QString& home, const QString& folder, const MonthPageInput& input,
-                      LinkPairs* completedLinks) {
+                      LinkPairs* completedLinks, QString* backupOfUnreadable) {
     RenderResult r = renderMonthPage(input);
     if (!r.outcome.ok())
         return r.outcome;
-    const Outcome written =
-        textfile::writeFileAtomically(paths::monthPage(home, folder, input.year, input.month), r.page.bytes);
+    const QString path = paths::monthPage(home, folder, input.year, input.month);
+    // Whatever writes the month, the page on disk must read back whole first: otherwise it holds
+    // entries this write never saw. Something that is no page at all is never replaced.
+    const MonthPageRead before = readMonthPageFile(home, folder, input.year, input.month);
+    if (!before.outcome.ok()) {
+        if (!backupOfUnreadable ||
+            textfile::pathKind(paths::diaryFolder(home, folder), path) != textfile::PathKind::File)
+            return before.outcome;
+        const std::optional<QString> backup = textfile::keepBackup(path);
+        if (!backup)
+            return Outcome::failure(Msg::WriteFailed, {QDir::toNativeSeparators(path + u".bak"_s)});
+        *backupOfUnreadable = *backup;
+    }
+    const Outcome written = textfile::writeFileAtomically(path, r.page.bytes);
     if (!written.ok())
         return written;
     if (completedLinks)
         *completedLinks = r.page.links;
     return Outcome::success();
+}
+
+int dayOfDate(QStringView date, const QString& year, const QString& month) {
+    const std::optional<int> y = parseWholeNumber(year);
+    const std::optional<int> m = parseWholeNumber(month);
+    const QString prefix = dateLine(year, month, {}).chopped(1); // "2005年11月"
+    const auto digit = [&](qsizetype i) { return i < date.size() && date[i] >= u'0' && date[i] <= u'9'; };
+    if (!y || !m || *m < 1 || *m > 12 || date.size() != prefix.size() + 3 || !date.startsWith(prefix) ||
+        !date.endsWith(u'日') || !digit(prefix.size()) || !digit(prefix.size() + 1))
+        return 0;
+    const int day = (date[prefix.size()].unicode() - u'0') * 10 + (date[prefix.size() + 1].unicode() - u'0');
+    return day >= 1 && day <= daysInMonth(*y, *m) ? day : 0;
 }
 
 } // namespace tsuzuri

@@ -44,7 +44,14 @@ RenderResult renderMonthPage(const MonthPageInput& input);
 
 // Renders the page and replaces <home>/<folder>/<year><month>.html atomically. On any failure nothing
 // on disk changes. completedLinks (may be null) receives the completed link pairs on success.
+// A page on disk that does not read back whole (its read's outcome says why) is refused, unless
+// backupOfUnreadable is given: then it is first copied to <page>.bak (or the next free .bak.N), whose
+// path goes there. Something other than a regular file in the diary folder is always refused.
 Outcome MakeMonthHtml(const QString& home, const QString& folder, const MonthPageInput& input,
-                      LinkPairs* completedLinks = nullptr);
+                      LinkPairs* completedLinks = nullptr, QString* backupOfUnreadable = nullptr);
+
+// The day (1..31) that a date line names in the month, written as the writer writes it
+// (2005年11月04日); 0 when it names no day of the month.
+int dayOfDate(QStringView date, const QString& year, const QString& month);
 
 } // namespace tsuzuri

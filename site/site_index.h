@@ -50,6 +50,6 @@ struct PublishResult {
     Outcome index; // as writeSiteIndex; success when the page failed (nothing was tried)
 };
 PublishResult publishMonthPage(const QString& home, const QString& folder, const MonthPageInput& input,
-                               LinkPairs* completedLinks = nullptr);
+                               LinkPairs* completedLinks = nullptr, QString* backupOfUnreadable = nullptr);
 
 } // namespace tsuzuri

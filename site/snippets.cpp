@@ -5,7 +5,6 @@
 #include "store/textfile.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 using namespace Qt::StringLiterals;
 
@@ -97,18 +96,27 @@ QString stylesheetSnippet() {
 }
 
 QString cutBlock(QStringView pageText, QStringView start, QStringView end) {
-    QString block;
-    bool inside = false;
-    for (const QStringView line : textfile::splitLines(pageText)) {
-        if (line == start)
-            inside = true;
-        if (line == end) {
-            block.append(textfile::kCrLf).append(line);
-            inside = false;
+    // Walked twice, the first time only to size the block: a page of millions of short lines must not
+    // cost a list of them all, nor a block grown by doubling.
+    const auto walk = [&](auto&& add) {
+        bool inside = false;
+        textfile::LineReader lines(pageText);
+        for (QStringView line; lines.next(line);) {
+            if (line == start)
+                inside = true;
+            if (line == end) {
+                add(line);
+                inside = false;
+            }
+            if (inside)
+                add(line);
         }
-        if (inside)
-            block.append(textfile::kCrLf).append(line);
-    }
+    };
+    qsizetype size = 0;
+    walk([&](QStringView line) { size += textfile::kCrLf.size() + line.size(); });
+    QString block;
+    block.reserve(size);
+    walk([&](QStringView line) { block.append(textfile::kCrLf).append(line); });
     return block;
 }
 
@@ -127,19 +135,26 @@ CodeSnippets codeSnippets(const std::optional<QString>& pageText) {
 SnippetsRead readCodeSnippets(const QString& home, const QString& folder, const QString& year, const QString& month) {
     SnippetsRead result;
     const QString path = paths::monthPage(home, folder, year, month);
-    if (!QFileInfo::exists(path)) {
-        result.snippets = codeSnippets(std::nullopt);
+    result.snippets = codeSnippets(std::nullopt);
+    switch (textfile::pathKind(paths::diaryFolder(home, folder), path)) {
+    case textfile::PathKind::Missing:
+        return result;
+    case textfile::PathKind::File:
+        break;
+    default:
+        result.outcome = Outcome::failure(Msg::PageUnreadable, {paths::monthPageName(year, month)});
         return result;
     }
     QString error;
-    const std::optional<QByteArray> bytes = textfile::readFile(path, &error);
+    std::optional<QByteArray> bytes = textfile::readRegularFile(path, &error);
     if (!bytes) {
         result.outcome = Outcome::failure(Msg::ErrorWithReason, {QDir::toNativeSeparators(path) + u": "_s + error});
-        result.snippets = codeSnippets(std::nullopt);
         return result;
     }
     // Plain decoding: the blocks are HTML for another page, where a reference "&#N;" is the right form.
-    result.snippets = codeSnippets(textfile::decode(*bytes));
+    const QString text = textfile::decode(*bytes);
+    bytes.reset();
+    result.snippets = codeSnippets(text);
     return result;
 }
 

@@ -87,6 +87,10 @@ enum class Msg {
     RestoreSettingsExist,   // %1 = settings file path
     RestoreWriteFailed,     // %1 = path
     RestoreCancelled,
+    TextNotWritable,        // %1 = the field (a caption); a line break or character a page cannot carry
+    DiaryFolderNameInvalid, // %1 = the name
+    UploadEntryInvalid,     // %1 = the list entry; no tag, or a name that is not directly in the folder
+    UploadNamesUndecodable, // %1 = the files, one per line, their undecodable bytes as %XX
 };
 
 // Result of a core operation: ok, or the message to show and its arguments.

@@ -8,6 +8,12 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 
 namespace tsuzuri::textfile {
@@ -75,6 +81,15 @@ char32_t codePointOf(QStringView cp) {
 
 } // namespace
 
+void appendCodePoint(QString& out, char32_t c) {
+    if (QChar::requiresSurrogates(c)) {
+        out += QChar(QChar::highSurrogate(c));
+        out += QChar(QChar::lowSurrogate(c));
+    } else {
+        out += QChar(char16_t(c));
+    }
+}
+
 QByteArray encode(QStringView text) {
     QByteArray bytes = rawEncode(text);
     if (!text.contains(QChar::ReplacementCharacter) && rawDecode(bytes) == text)
@@ -103,6 +118,33 @@ bool canEncode(QStringView text) { return encodeStrict(text).has_value(); }
 
 QString decode(QByteArrayView bytes) { return rawDecode(bytes); }
 
+std::optional<Reference> referenceAt(QStringView text, qsizetype at) {
+    const qsizetype n = text.size();
+    if (at + 2 >= n || text[at] != u'&' || text[at + 1] != u'#' || text[at + 2] < u'1' || text[at + 2] > u'9')
+        return std::nullopt;
+    qsizetype j = at + 2;
+    char32_t value = 0;
+    while (j < n && j - (at + 2) < 8 && text[j] >= u'0' && text[j] <= u'9') {
+        value = value * 10 + char32_t(text[j].unicode() - u'0');
+        ++j;
+    }
+    // Only the canonical form the writer produces, for a real character code page 932 lacks.
+    const bool scalar = value <= 0x10FFFF && !(value >= 0xD800 && value <= 0xDFFF);
+    if (j >= n || text[j] != u';' || !scalar)
+        return std::nullopt;
+    // Built by hand: QString::fromUcs4 takes a leading U+FEFF for a byte order mark and drops it.
+    char16_t units[2] = {char16_t(value), 0};
+    qsizetype unitCount = 1;
+    if (QChar::requiresSurrogates(value)) {
+        units[0] = QChar::highSurrogate(value);
+        units[1] = QChar::lowSurrogate(value);
+        unitCount = 2;
+    }
+    if (codePointEncodes(QStringView(units, unitCount)))
+        return std::nullopt;
+    return Reference{value, j + 1 - at};
+}
+
 QString unescapeReferences(QString text) {
     // A quick look first: every page has "&" in its calendar, and a two-character search over a whole
     // page costs as much as reading it.
@@ -117,24 +159,13 @@ QString unescapeReferences(QString text) {
     qsizetype copied = 0; // text[copied, i) is still to be appended
     const qsizetype n = text.size();
     while (i < n) {
-        if (text[i] == u'&' && i + 2 < n && text[i + 1] == u'#' && text[i + 2] >= u'1' && text[i + 2] <= u'9') {
-            qsizetype j = i + 2;
-            char32_t value = 0;
-            while (j < n && j - (i + 2) < 8 && text[j] >= u'0' && text[j] <= u'9') {
-                value = value * 10 + char32_t(text[j].unicode() - u'0');
-                ++j;
-            }
-            // Only the canonical form the writer produces, for a real character code page 932 lacks.
-            const bool scalar = value <= 0x10FFFF && !(value >= 0xD800 && value <= 0xDFFF);
-            if (j < n && text[j] == u';' && scalar) {
-                const QString ch = QString::fromUcs4(&value, 1);
-                if (!codePointEncodes(ch)) {
-                    out.append(QStringView(text).sliced(copied, i - copied));
-                    out += ch;
-                    i = j + 1;
-                    copied = i;
-                    continue;
-                }
+        if (text[i] == u'&') {
+            if (const std::optional<Reference> ref = referenceAt(text, i)) {
+                out.append(QStringView(text).sliced(copied, i - copied));
+                appendCodePoint(out, ref->character);
+                i += ref->length;
+                copied = i;
+                continue;
             }
         }
         ++i;
@@ -147,21 +178,25 @@ QString unescapeReferences(QString text) {
 
 QString decodeWithReferences(QByteArrayView bytes) { return unescapeReferences(rawDecode(bytes)); }
 
+bool LineReader::next(QStringView& line) {
+    const qsizetype n = m_text.size();
+    if (m_pos >= n)
+        return false;
+    qsizetype i = m_pos;
+    while (i < n && m_text[i] != u'\r' && m_text[i] != u'\n')
+        ++i;
+    line = m_text.sliced(m_pos, i - m_pos);
+    if (i < n && m_text[i] == u'\r' && i + 1 < n && m_text[i + 1] == u'\n')
+        ++i;
+    m_pos = i + 1;
+    return true;
+}
+
 QList<QStringView> splitLines(QStringView text) {
     QList<QStringView> lines;
-    qsizetype start = 0;
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
-        if (c == u'\r' || c == u'\n') {
-            lines.append(text.sliced(start, i - start));
-            if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
-                ++i;
-            start = i + 1;
-        }
-    }
-    if (start < n)
-        lines.append(text.sliced(start));
+    LineReader reader(text);
+    for (QStringView line; reader.next(line);)
+        lines.append(line);
     return lines;
 }
 
@@ -197,6 +232,61 @@ std::optional<QByteArray> readFile(const QString& path, QString* error) {
         return std::nullopt;
     }
     return bytes;
+}
+
+std::optional<QByteArray> readRegularFile(const QString& path, QString* error) {
+    // Opened without waiting, then asked what it is: a pipe with no writer would hold open() for ever,
+    // and a device such as /dev/zero would never end.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (error)
+            *error = fd < 0 ? QString::fromLocal8Bit(std::strerror(errno)) : u"not a regular file"_s;
+        if (fd >= 0)
+            ::close(fd);
+        return std::nullopt;
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        if (error)
+            *error = file.errorString();
+        return std::nullopt;
+    }
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        if (error)
+            *error = file.errorString();
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+PathKind pathKind(const QString& folder, const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return PathKind::Missing;
+    if (info.isSymLink()) {
+        const QString inside = QFileInfo(folder).canonicalFilePath() + u'/';
+        if (inside.size() == 1 || !info.canonicalFilePath().startsWith(inside))
+            return PathKind::Refused;
+    }
+    if (info.isFile())
+        return PathKind::File;
+    return info.isDir() ? PathKind::Folder : PathKind::Refused;
+}
+
+std::optional<QString> keepBackup(const QString& path) {
+    for (int n = 0; n < 1000; ++n) {
+        const QString backup = path + u".bak"_s + (n == 0 ? QString() : u'.' + QString::number(n));
+        const QFileInfo info(backup);
+        if (info.exists() || info.isSymLink())
+            continue;
+        if (QFile::copy(path, backup))
+            return backup;
+        return std::nullopt;
+    }
+    return std::nullopt;
 }
 
 Outcome writeFileAtomically(const QString& path, QByteArrayView bytes,

@@ -35,15 +35,49 @@ QString decode(QByteArrayView bytes);
 QString decodeWithReferences(QByteArrayView bytes);
 QString unescapeReferences(QString text);
 
+// The reference at text[at] that unescapeReferences() turns back: the writer's form "&#N;" (decimal, no
+// leading zero) of a character code page 932 lacks. length counts its characters.
+struct Reference {
+    char32_t character = 0;
+    qsizetype length = 0;
+};
+std::optional<Reference> referenceAt(QStringView text, qsizetype at);
+void appendCodePoint(QString& out, char32_t c);
+
 // Lines of a text: a line ends at CR LF, a lone CR or a lone LF, the break not included. A final
 // break does not start another line; an empty text has no lines.
 QList<QStringView> splitLines(QStringView text);
+
+// The same lines one at a time, for texts too large for a list of them all.
+class LineReader {
+public:
+    explicit LineReader(QStringView text) : m_text(text) {}
+    bool next(QStringView& line);
+
+private:
+    QStringView m_text;
+    qsizetype m_pos = 0;
+};
 
 // Any line break (CR LF, CR, LF) becomes CR LF, as the editor keeps them.
 QString normalizeLineBreaks(QStringView text);
 
 // The whole file, or nothing (error says why) when it cannot be read.
 std::optional<QByteArray> readFile(const QString& path, QString* error = nullptr);
+
+// Like readFile, but only a regular file: a pipe, socket or device is refused at once instead of
+// blocking the reader or feeding it for ever.
+std::optional<QByteArray> readRegularFile(const QString& path, QString* error = nullptr);
+
+// What lies at path, which must not lead out of folder: nothing at all; a regular file or a folder
+// (itself, or by a link that stays inside folder); or something to refuse (a pipe, socket or device, a
+// link out of folder or to nothing).
+enum class PathKind { Missing, File, Folder, Refused };
+PathKind pathKind(const QString& folder, const QString& path);
+
+// Copies the file at path to path + ".bak", or the first free ".bak.1", ".bak.2", …; never replaces a
+// file. The copy's path, or nothing when it could not be made.
+std::optional<QString> keepBackup(const QString& path);
 
 // Replaces path whole and atomically: written beside, then renamed. On failure the previous file is
 // exactly as it was and the outcome names the path.

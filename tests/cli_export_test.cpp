@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 using namespace tsuzuri;
 
@@ -56,11 +58,14 @@ MonthPageInput month() {
     MonthPageInput in;
     in.year = u"2005"_s;
     in.month = u"11"_s;
-    in.siteTitle = u"綴の日記 😀"_s;
-    in.links[0] = {u"十月"_s, u"200510"_s};
+    in.siteTitle = u"綴の日記 😀 <!--↓サイト名-->"_s;
+    in.links[0] = {u"十月 &#12316;"_s, u"200510"_s};
     in.links[3] = {u"九月"_s, u"200509.htm"_s};
-    in.entries.rows[1] = {u"古い日"_s, u"一行目\r\n二行目\r\n"_s, u"2005年11月02日"_s, u"x.jpg;y.mp4;Z.MP4;"_s};
-    in.entries.rows[2] = {u"新しい日 𠮷"_s, u"波〜"_s, u"2005年11月23日"_s, {}};
+    // Typed text shaped like the page's structure comes back as typed, and changes no other field.
+    in.entries.rows[1] = {u"古い日<!--ここまで日記タイトルを記述-->"_s,
+                          u"一行目</p><p>\uFEFF\r\n<!--ここまで日記本文を記述-->\r\n&#60;&#12316;\r\n"_s,
+                          u"2005年11月02日"_s, u"x.jpg;y.mp4;Z.MP4;"_s};
+    in.entries.rows[2] = {u"<!--ここから日記タイトルを記述-->"_s, u"波〜"_s, u"2005年11月23日"_s, {}};
     in.entries.count = 2;
     return in;
 }
@@ -94,7 +99,8 @@ TEST_F(CliExportTest, WrittenPage_PrintsTheMonthNewestFirstAndImportGivesBackThe
     ASSERT_EQ(run({u"export"_s, u"--folder"_s, u"diary"_s, u"200511"_s}), 0) << err.toStdString();
     // The page keeps no empty rows between links: they move up.
     const MonthPageInput in = month();
-    EXPECT_EQ(printed(), monthJson(in.siteTitle, {link(u"十月"_s, u"200510.html"_s), link(u"九月"_s, u"200509.htm"_s)},
+    EXPECT_EQ(printed(), monthJson(in.siteTitle,
+                                   {link(in.links[0].title, u"200510.html"_s), link(u"九月"_s, u"200509.htm"_s)},
                                    {entry(in.entries.rows[2]), entry(in.entries.rows[1])}));
 
     const QString json = home.filePath(u"month.json"_s);
@@ -114,6 +120,8 @@ TEST_F(CliExportTest, Errors_ExitOneWithAMessageAndPrintNothing) {
     ASSERT_TRUE(textfile::writeFileAtomically(home.filePath(u"diary/200512.html"_s),
                                               "<html><body>my own page</body></html>\r\n")
                     .ok());
+    // A pipe in a page's place must not hold the command for ever.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(home.filePath(u"diary/200510.html"_s)).constData(), 0600), 0);
 
     const struct {
         QStringList args;
@@ -127,6 +135,11 @@ TEST_F(CliExportTest, Errors_ExitOneWithAMessageAndPrintNothing) {
         {{u"export"_s, u"--folder"_s, u"nosuch"_s, u"200511"_s}, "nosuch"},
         {{u"export"_s, u"200511"_s, u"--home"_s}, "--home"},
         {{u"snippets"_s, u"--folder"_s, u"nosuch"_s, u"200511"_s}, "nosuch"},
+        {{u"export"_s, u"200510"_s}, "200510.html"},
+        {{u"snippets"_s, u"200510"_s}, "200510.html"},
+        {{u"export"_s, u"--folder"_s, u".."_s, u"200511"_s}, "日記フォルダ名【 .. 】"},
+        {{u"export"_s, u"--folder"_s, u"../diary"_s, u"200511"_s}, "日記フォルダ名【 ../diary 】"},
+        {{u"export"_s, u"--folder"_s, QString(), u"200511"_s}, "日記フォルダ名【  】"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.join(u' ').toStdString());

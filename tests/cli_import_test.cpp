@@ -1,5 +1,6 @@
 #include "cli/cli.h"
 #include "settings/settings_files.h"
+#include "site/month_page_reader.h"
 #include "site/month_page_writer.h"
 #include "store/paths.h"
 #include "store/textfile.h"
@@ -42,7 +43,7 @@ protected:
 TEST_F(CliImportTest, WritesTheWritersPageWithLineBreaksAsCrLfAndSettingsFromTheFolder) {
     ASSERT_TRUE(writeSizeSettings(home.path(), u"diary"_s, {u"640"_s, u"480"_s, u"1"_s, u"2"_s, 0}).ok());
     ASSERT_TRUE(writeConnectionSettings(home.path(), u"diary"_s, {u"host.jp"_s, {}, {}, u"www"_s, 0}).ok());
-    const QString path = json(R"({"year":"2005","month":"11","siteTitle":"題\nsecond",
+    const QString path = json(R"({"year":"2005","month":"11","siteTitle":"題",
         "links":[{"title":"10月","path":"200510"}],
         "entries":[{"date":"2005年11月04日","title":"t","body":"a\nb\rc\r\nd","media":"x.jpg;v.mp4;"}],
         "settings":{"imageWidth":"320"}})"_ba);
@@ -52,7 +53,7 @@ TEST_F(CliImportTest, WritesTheWritersPageWithLineBreaksAsCrLfAndSettingsFromThe
     MonthPageInput expected;
     expected.year = u"2005"_s;
     expected.month = u"11"_s;
-    expected.siteTitle = u"題\r\nsecond"_s;
+    expected.siteTitle = u"題"_s;
     expected.links[0] = {u"10月"_s, u"200510"_s};
     expected.entries.rows[1] = {u"t"_s, u"a\r\nb\r\nc\r\nd"_s, u"2005年11月04日"_s, u"x.jpg;v.mp4;"_s};
     expected.entries.count = 1;
@@ -73,6 +74,12 @@ TEST_F(CliImportTest, FolderDefaultsToFdirIniAndCanBeNamed) {
     EXPECT_TRUE(QFile::exists(page(u"other"_s)));
     ASSERT_EQ(run({u"import"_s, u"--folder"_s, u"diary"_s, path}), 0) << err.toStdString();
     EXPECT_TRUE(QFile::exists(page()));
+    // An empty last line names no folder (it would be the program folder itself): "diary", and a word.
+    ASSERT_TRUE(QFile::remove(page()));
+    ASSERT_TRUE(textfile::writeFileAtomically(paths::fdirIni(home.path()), "other\r\n\r\n").ok());
+    ASSERT_EQ(run({u"import"_s, path}), 0) << err.toStdString();
+    EXPECT_TRUE(QFile::exists(page()));
+    EXPECT_TRUE(err.contains(u"ini/fdir.ini"_s)) << err.toStdString();
 }
 
 TEST_F(CliImportTest, ErrorsWriteNothingAndExitWithOne) {
@@ -87,6 +94,16 @@ TEST_F(CliImportTest, ErrorsWriteNothingAndExitWithOne) {
         {R"({"year":"2005","month":"11","entries":[{"date":"2005年11月04日","media":"a.jpg"}]})", "「;」"},
         {R"({"year":"2005","month":"11","links":[{},{},{},{},{},{},{},{},{},{},{},{},{}]})", "12 links"},
         {R"({"year":"2005","month":"11","entries":[{"title":5}]})", "must be a string"},
+        // Entries the page would leave out, or could not carry.
+        {R"({"year":"2005","month":"11","entries":[{"title":"t","date":"2005年11月31日"}]})", "entries[0].date"},
+        {R"({"year":"2005","month":"11","entries":[{"title":"t","date":"2005年11月4日"}]})", "entries[0].date"},
+        {R"({"year":"2005","month":"11","entries":[{"title":"t","date":"2005年10月04日"}]})", "entries[0].date"},
+        {R"({"year":"2005","month":"11","entries":[{"title":"t"}]})", "entries[0].date"},
+        {R"({"year":"2005","month":"11","entries":[{"title":"a","date":"2005年11月04日"},
+                                                  {"title":"b","date":"2005年11月04日"}]})",
+         "entries[1].date \"2005年11月04日\" is also the date of entries[0]"},
+        {R"({"year":"2005","month":"11","entries":[{"title":" ","media":" ;","date":"2005年11月04日"}]})",
+         "entries[0] has no"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(run({u"import"_s, json(c.json)}), 1) << c.json.toStdString();
@@ -120,4 +137,24 @@ TEST_F(CliImportTest, IndexRebuildsIndexAndFeedAndNamesThePagesLeftOut) {
     EXPECT_TRUE(err.contains(u"200510.html"_s)) << err.toStdString();
     EXPECT_TRUE(QFile::exists(home.filePath(u"diary/feed.xml"_s)));
     EXPECT_EQ(run({u"index"_s, u"--folder"_s, u"missing"_s}), 1);
+}
+
+TEST_F(CliImportTest, PageThatDoesNotReadWhole_RefusedWithTheReason_OrReplacedAfterABackupWhenAsked) {
+    const QByteArray own = "<html><body>my own page</body></html>";
+    const QString path = json(R"({"year":"2005","month":"11"})");
+    ASSERT_TRUE(textfile::writeFileAtomically(page(), own).ok());
+    EXPECT_EQ(run({u"import"_s, path}), 1);
+    EXPECT_TRUE(err.contains(u"200511.html"_s) && err.contains(u"--replace-unreadable"_s)) << err.toStdString();
+    EXPECT_EQ(textfile::readFile(page()), own);
+    for (const QString& kept : {page() + u".bak"_s, page() + u".bak.1"_s}) {
+        ASSERT_TRUE(textfile::writeFileAtomically(page(), own).ok());
+        ASSERT_EQ(run({u"import"_s, u"--replace-unreadable"_s, path}), 0) << err.toStdString();
+        EXPECT_TRUE(err.contains(kept));
+        EXPECT_EQ(textfile::readFile(kept), own);
+        EXPECT_TRUE(readMonthPageFile(home.path(), u"diary"_s, u"2005"_s, u"11"_s).outcome.ok());
+    }
+    // A link to nowhere in the page's place is never followed, not even to replace it.
+    ASSERT_TRUE(QFile::remove(page()) && QFile::link(home.filePath(u"elsewhere.html"_s), page()));
+    EXPECT_EQ(run({u"import"_s, u"--replace-unreadable"_s, path}), 1);
+    EXPECT_FALSE(QFile::exists(home.filePath(u"elsewhere.html"_s)));
 }

@@ -233,6 +233,11 @@ TEST_F(FtpUploadTest, Cli_AsksOnATerminal_NeedsYesWithoutOne_ExitZeroOnlyWhenEve
         << err.toStdString();
     EXPECT_EQ(cliUpload({u"--yes"_s, page}, false, {}, u"wrong"_s), 1);
     EXPECT_TRUE(err.contains(u"エラーが発生しました。\n530 "_s)) << err.toStdString();
+    // What cannot be sent stops the run before the login: no file without its tag, none outside the folder.
+    for (const QString& entry : {u"200511.html"_s, u"[ファイル]../ini/app_diary.ini"_s}) {
+        EXPECT_EQ(cliUpload({u"--yes"_s, page, entry}, false), 1);
+        EXPECT_TRUE(err.contains(u"【 "_s + entry + u" 】"_s)) << err.toStdString();
+    }
     EXPECT_EQ(logins(), 0);
 
     EXPECT_EQ(cliUpload({page}, true, u"y\n"_s), 0) << err.toStdString();

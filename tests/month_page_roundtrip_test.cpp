@@ -4,16 +4,15 @@
 //     spaces) and rows whose date line names no day of the month;
 //   - the rows come back in page order: newest day first, and of two rows with the same date line the
 //     later one first;
-//   - a title of several lines comes back as its last line, the site title as its first line;
 //   - media names empty after trimming spaces are dropped (the others keep their spaces);
 //   - links with an empty title are dropped, the others move up to fill rows 0, 1, … in order, their
 //     paths completed with ".html" when they hold neither ".html" nor ".htm";
 //   - image and video sizes, the original-size flag and the upload address are not read back.
 // Characters code page 932 cannot hold (emoji, 𠮷, best-fit mappings like 〜 U+301C) and a typed
-// reference to a character it holds ("&#65;") come back unchanged.
-// Texts avoid what the page format cannot hold at all: a body line "</p><p>", marker texts, a title
-// "</a>" or a path "\">" in a link, a media name with "/" or a double quote or with ".mp4" anywhere
-// but at its end, a typed reference to a character code page 932 lacks ("&#128512;").
+// reference to a character it holds ("&#65;") come back unchanged; text shaped like the page's structure
+// is the seeded loop's (month_page_fuzz_test.cpp). Texts avoid what the page format cannot hold at all:
+// a title "</a>" or a path "\">" in a link, a media name with "/" or a double quote or with ".mp4"
+// anywhere but at its end; and what the writer refuses: a line break in a one-line field.
 
 #include "diary/messages.h"
 #include "calendar/month.h"
@@ -45,7 +44,7 @@ public:
         const int m = between(1, 12);
         in.year = QString::number(y);
         in.month = u"%1"_s.arg(m, 2, 10, QChar(u'0'));
-        in.siteTitle = chance(30) ? lines(3) : line();
+        in.siteTitle = line();
         in.imageWidth = pick({u"320", u"", u"50%"});
         in.imageHeight = pick({u"240", u""});
         in.videoWidth = u"320"_s;
@@ -71,7 +70,7 @@ public:
             if (chance(10)) // blank: spaces at most
                 in.entries.rows[j] = {pick({u"", u" ", u"  "}), pick({u"", u" "}), date, pick({u"", u";", u" ;;"})};
             else
-                in.entries.rows[j] = {chance(10) ? lines(2) : line(), chance(15) ? QString() : lines(4), date, media()};
+                in.entries.rows[j] = {line(), chance(15) ? QString() : lines(4), date, media()};
         }
         return in;
     }
@@ -123,7 +122,7 @@ QString keptMedia(const QString& media) {
 // What the reader must give back for a month the writer was given.
 MonthPage expectedPage(const MonthPageInput& in) {
     MonthPage page;
-    page.siteTitle = in.siteTitle.section(u"\r\n"_s, 0, 0);
+    page.siteTitle = in.siteTitle;
     int k = 0;
     for (const LinkPair& link : in.links) {
         if (!link.title.isEmpty())
@@ -136,7 +135,7 @@ MonthPage expectedPage(const MonthPageInput& in) {
             const DiaryEntry& e = in.entries.rows[j];
             const QString media = keptMedia(e.media);
             if (e.date == date && !(trimSpaces(e.title).isEmpty() && trimSpaces(e.body).isEmpty() && media.isEmpty()))
-                out.rows[++out.count] = DiaryEntry{e.title.section(u"\r\n"_s, -1), e.body, e.date, media};
+                out.rows[++out.count] = DiaryEntry{e.title, e.body, e.date, media};
         }
     }
     return page;
@@ -151,11 +150,10 @@ bool hasDuplicateDates(const EntryTable& table) {
 
 // Whether the page carries every text of the month as it was given (nothing above applies).
 bool carriedWhole(const MonthPageInput& in, const MonthPage& expected) {
-    if (expected.entries.count != in.entries.count || in.siteTitle.contains(u"\r\n"_s) || hasDuplicateDates(in.entries))
+    if (expected.entries.count != in.entries.count || hasDuplicateDates(in.entries))
         return false;
-    return std::all_of(
-        in.entries.rows.begin() + 1, in.entries.rows.begin() + in.entries.count + 1,
-        [](const DiaryEntry& e) { return !e.title.contains(u"\r\n"_s) && keptMedia(e.media) == e.media; });
+    return std::all_of(in.entries.rows.begin() + 1, in.entries.rows.begin() + in.entries.count + 1,
+                       [](const DiaryEntry& e) { return keptMedia(e.media) == e.media; });
 }
 
 MonthPageInput withPage(MonthPageInput in, const MonthPage& page) {
@@ -183,8 +181,8 @@ TEST(MonthPageRoundTrip, RandomMonths_ReadBackWhatTheWriterWasGivenUpToTheStated
         ASSERT_EQ(read.page, expected);
 
         // Writing what was read gives the page again, byte for byte, when the page carried the month
-        // whole. A second pass follows the same rules (rows that read back blank, a title of line breaks
-        // only, are left out) and reaches a page that reads and writes to itself. Not with two rows of one
+        // whole. A second pass follows the same rules and reaches a page that reads and writes to
+        // itself. Not with two rows of one
         // date: the writer puts the later row first, so every pass swaps their blocks.
         if (hasDuplicateDates(read.page.entries))
             continue;

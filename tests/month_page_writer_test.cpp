@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <functional>
+
 #include "file_size_limit.h"
 #include "qt_printers.h"
 
@@ -329,7 +331,8 @@ TEST_F(MakeMonthHtmlTest, UnterminatedMediaNamesLeaveTheOldPageAndTheLinksUntouc
 }
 
 TEST_F(MakeMonthHtmlTest, FailedWriteKeepsThePreviousPageWhole) {
-    ASSERT_TRUE(textfile::writeFileAtomically(page(), "old page").ok());
+    ASSERT_TRUE(MakeMonthHtml(home.path(), u"diary"_s, in).ok());
+    const std::optional<QByteArray> before = textfile::readFile(page());
     for (int d = 1; d <= 30; ++d)
         add(in, QString::asprintf("2005年11月%02d日", d), u"title"_s, QString(2000, u'本'));
     Outcome o;
@@ -338,5 +341,33 @@ TEST_F(MakeMonthHtmlTest, FailedWriteKeepsThePreviousPageWhole) {
         o = MakeMonthHtml(home.path(), u"diary"_s, in);
     }
     EXPECT_EQ(o.msg, Msg::WriteFailed);
-    EXPECT_EQ(textfile::readFile(page()), QByteArray("old page"));
+    EXPECT_EQ(textfile::readFile(page()), before);
+}
+
+TEST_F(MakeMonthHtmlTest, PageThatDoesNotReadWhole_IsNeverWrittenOver) {
+    ASSERT_TRUE(textfile::writeFileAtomically(page(), "<html>my own page</html>").ok());
+    EXPECT_EQ(MakeMonthHtml(home.path(), u"diary"_s, in).msg, Msg::PageIncomplete);
+    EXPECT_EQ(textfile::readFile(page()), QByteArray("<html>my own page</html>"));
+}
+
+TEST(MonthPageWriterTest, TextThePageCannotCarry_IsRefusedNamingTheField) {
+    const std::pair<std::function<void(MonthPageInput&)>, QString> cases[] = {
+        {[](MonthPageInput& in) { in.siteTitle = u"綴\r\n日記"_s; }, u"サイトのタイトル"_s},
+        {[](MonthPageInput& in) { in.links[2] = {u"十月\n"_s, u"200510"_s}; }, u"リンク3の日本語名"_s},
+        {[](MonthPageInput& in) { in.entries.rows[1].title = QString(QChar(0xD800)); }, u"2005年11月04日のタイトル"_s},
+        {[](MonthPageInput& in) { in.entries.rows[1].body = u"一\n二\0"_s; }, u"2005年11月04日の本文"_s},
+        {[](MonthPageInput& in) { in.entries.rows[1].date += u"\r\n"_s; }, u"日記の日付"_s},
+        // What the reader would cut short or take from elsewhere on the line.
+        {[](MonthPageInput& in) { in.links[0] = {u"a"_s, u"p\">q"_s}; }, u"リンク1のファイル名"_s},
+        {[](MonthPageInput& in) { in.entries.rows[1].media = u"a.jpg;\"b\".mp4.mp4;"_s; }, u"2005年11月04日の画像ファイル名"_s},
+        {[](MonthPageInput& in) { in.entries.rows[1].media = u"v.mp4;"_s, in.remoteDir = u"a.mp4"_s; }, u"アップロード先"_s},
+    };
+    for (const auto& [spoil, field] : cases) {
+        MonthPageInput in = month(2005, 11);
+        add(in, u"2005年11月04日"_s, u"題"_s, u"本文"_s, u"a.jpg;"_s);
+        spoil(in);
+        const Outcome o = renderMonthPage(in).outcome;
+        EXPECT_EQ(o.msg, Msg::TextNotWritable) << field.toStdString();
+        EXPECT_EQ(o.args, QStringList{field});
+    }
 }

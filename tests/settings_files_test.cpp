@@ -133,3 +133,17 @@ TEST_F(SettingsFilesTest, UploadListShowsFoldersFirstThenFiles) {
     EXPECT_EQ(list, (QStringList{u"[ファイル]200511.html"_s, u"[ファイル]calender.css"_s, u"[フォルダ]image"_s,
                                  u"[フォルダ]old"_s}));
 }
+
+TEST(DiaryFolderName, OneFolderNameDirectlyInsideTheProgramFolder_NotTheSettingsFolder) {
+    for (const QString& good : {u"diary"_s, u"日記 2005"_s, u"..old"_s, u"ini2"_s})
+        EXPECT_TRUE(checkDiaryFolderName(good).ok()) << good.toStdString();
+    for (const QString& bad :
+         {QString(), u"."_s, u".."_s, u"../x"_s, u"a/b"_s, u"a\\b"_s, u"a\nb"_s, u"ini"_s, u"INI"_s}) {
+        const Outcome o = checkDiaryFolderName(bad);
+        EXPECT_EQ(o.msg, Msg::DiaryFolderNameInvalid) << bad.toStdString();
+        EXPECT_EQ(o.args, QStringList{bad});
+    }
+    // An upload entry names anything directly inside the diary folder, whatever its name.
+    EXPECT_TRUE(isEntryName(u"ini"));
+    EXPECT_FALSE(isEntryName(u"../ini/app_diary.ini"));
+}

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 #include "file_size_limit.h"
 #include "qt_printers.h"
 
@@ -56,10 +58,12 @@ TEST(Cp932Encoding, OnlyReferencesToCharactersOutsideCp932AreTurnedBack) {
     // Not the writer's form: leading zeros, surrogates, beyond Unicode, unterminated.
     EXPECT_EQ(textfile::decodeWithReferences("&#0128512;&#55357;&#1114112;&#128512"),
               u"&#0128512;&#55357;&#1114112;&#128512"_s);
+    // U+FEFF is a character like any other, not a byte order mark to drop.
+    EXPECT_EQ(textfile::decodeWithReferences("&#65279;"), u"\uFEFF"_s);
 }
 
 TEST(Cp932Encoding, EncodeThenDecodeGivesBackAnyText) {
-    const QString text = u"絵文字😀と〜波ダッシュ、&#65;、\\と¥、改行\r\nあり"_s;
+    const QString text = u"\uFEFF絵文字😀と〜波ダッシュ、&#65;、\\と¥、\uFEFF改行\r\nあり"_s;
     EXPECT_EQ(textfile::decodeWithReferences(textfile::encode(text)), text);
 }
 
@@ -110,4 +114,29 @@ TEST(AtomicWrite, MissingFolderIsReportedWithThePath) {
     EXPECT_EQ(o.msg, Msg::WriteFailed);
     EXPECT_TRUE(messageText(o).contains(QDir::toNativeSeparators(path)));
     EXPECT_TRUE(messageText(o).startsWith(u"エラーが発生しました。"_s));
+}
+
+TEST(FilesInAFolder, OnlyFilesAndFoldersInsideAreTaken_PipesAndLinksOutOrToNothingAreRefusedAtOnce) {
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(u"diary"_s);
+    const auto in = [&](const QString& name) { return folder + u'/' + name; };
+    ASSERT_TRUE(QDir().mkpath(in(u"image"_s)));
+    ASSERT_TRUE(textfile::writeFileAtomically(in(u"page.html"_s), "page").ok());
+    ASSERT_TRUE(textfile::writeFileAtomically(dir.filePath(u"app_diary.ini"_s), "[PSW]secret").ok());
+    ASSERT_TRUE(QFile::link(in(u"page.html"_s), in(u"inside.html"_s)));
+    ASSERT_TRUE(QFile::link(dir.filePath(u"app_diary.ini"_s), in(u"outside.html"_s)));
+    ASSERT_TRUE(QFile::link(in(u"none.html"_s), in(u"dangling.html"_s)));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(in(u"pipe.html"_s)).constData(), 0600), 0);
+    const std::pair<QString, textfile::PathKind> cases[] = {
+        {u"page.html"_s, textfile::PathKind::File},        {u"inside.html"_s, textfile::PathKind::File},
+        {u"image"_s, textfile::PathKind::Folder},          {u"none.html"_s, textfile::PathKind::Missing},
+        {u"outside.html"_s, textfile::PathKind::Refused},  {u"dangling.html"_s, textfile::PathKind::Refused},
+        {u"pipe.html"_s, textfile::PathKind::Refused},
+    };
+    for (const auto& [name, kind] : cases)
+        EXPECT_EQ(textfile::pathKind(folder, in(name)), kind) << name.toStdString();
+    EXPECT_EQ(textfile::readRegularFile(in(u"inside.html"_s)), QByteArray("page"));
+    // Neither waits for a writer nor reads for ever.
+    EXPECT_FALSE(textfile::readRegularFile(in(u"pipe.html"_s)));
+    EXPECT_FALSE(textfile::readRegularFile(u"/dev/zero"_s));
 }

@@ -17,6 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 using namespace tsuzuri;
 using namespace tsuzuri::upload;
@@ -102,35 +105,48 @@ TEST_F(UploadTest, Plan_BaseDirectoriesLevelByLevel_ThenEachEntry_FolderPlainFil
     }
 }
 
-TEST_F(UploadTest, Plan_EntryNoLongerInTheDiaryFolder_Refused_UntaggedEntriesPassedOver) {
-    Plan plan;
-    for (const QString& gone : {u"[ファイル]gone.html"_s, u"[フォルダ]calender.css"_s, u"[ファイル]image"_s})
-        EXPECT_EQ(makePlan({home.path(), u"diary"_s, {}, {gone}}, plan).msg, Msg::UploadEntryMissing)
-            << gone.toStdString();
-    ASSERT_TRUE(makePlan({home.path(), u"diary"_s, {}, {u"calender.css"_s, u"[ファイル]calender.css"_s}}, plan).ok());
-    EXPECT_EQ(plan.fileCount, 1);
-}
-
-TEST_F(UploadTest, LineBreakInAnyRemoteName_RefusedBeforeTheLogin) {
+TEST_F(UploadTest, EntryThatCannotBeSentWhole_RefusedBeforeTheLoginNamingIt) {
     file(u"image/evil\r\nDELE x.jpg"_s);
+    file(u"../ini/app_diary.ini"_s, "[PSW]secret");
+    ASSERT_TRUE(QFile::link(home.filePath(u"ini/app_diary.ini"_s), diary(u"password.txt"_s)));
+    file(u"linked/a.jpg"_s);
+    ASSERT_TRUE(QFile::link(home.filePath(u"ini/app_diary.ini"_s), diary(u"linked/password.jpg"_s)));
+    file(u"sjis/a.jpg"_s);
+    // Shift_JIS bytes, not UTF-8: Qt's listings leave the file out.
+    const QByteArray sjis = QFile::encodeName(diary(u"sjis"_s)) + "/\x82\xa0.jpg";
+    const int fd = ::open(sjis.constData(), O_CREAT | O_WRONLY, 0600);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
     const struct {
         QString root;
         QStringList selected;
-        QString shown;
+        Msg msg;
+        QString named;
     } cases[] = {
-        {u"www\nDELE index.html"_s, {}, u"www\\nDELE index.html"_s},
-        {{}, {u"[ファイル]calender.css"_s, u"[フォルダ]image"_s}, u"evil\\r\\nDELE x.jpg"_s},
-        {{}, {u"[ファイル]calender.css\rQUIT"_s}, u"calender.css\\rQUIT"_s},
+        {u"www\nDELE index.html"_s, {}, Msg::UploadRefusedName, u"www\\nDELE index.html"_s},
+        {{}, {u"[ファイル]calender.css"_s, u"[フォルダ]image"_s}, Msg::UploadRefusedName, u"evil\\r\\nDELE x.jpg"_s},
+        {{}, {u"[ファイル]calender.css\rQUIT"_s}, Msg::UploadRefusedName, u"calender.css\\rQUIT"_s},
+        {{}, {u"[ファイル]gone.html"_s}, Msg::UploadEntryMissing, u"[ファイル]gone.html"_s},
+        {{}, {u"[ファイル]image"_s}, Msg::UploadEntryMissing, u"[ファイル]image"_s},
+        {{}, {u"calender.css"_s}, Msg::UploadEntryInvalid, u"calender.css"_s},
+        {{}, {u"x[ファイル]calender.css"_s}, Msg::UploadEntryInvalid, u"x[ファイル]calender.css"_s},
+        {{}, {u"[ファイル]../ini/app_diary.ini"_s}, Msg::UploadEntryInvalid, u"[ファイル]../ini/app_diary.ini"_s},
+        {{}, {u"[ファイル]password.txt"_s}, Msg::UploadEntryInvalid, u"[ファイル]password.txt"_s},
+        {{}, {u"[フォルダ]linked"_s}, Msg::UploadEntryInvalid, u"[フォルダ]linked/password.jpg"_s},
+        {{}, {u"[フォルダ]sjis"_s}, Msg::UploadNamesUndecodable, u"sjis/%82%A0.jpg"_s},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.shown.toStdString());
+        SCOPED_TRACE(c.named.toStdString());
         FakeFtpSession s;
         const UploadResult r = UploadRunner(s).run(request(c.selected, 1, c.root));
-        EXPECT_EQ(r.outcome.msg, Msg::UploadRefusedName);
-        EXPECT_EQ(r.outcome.args, QStringList{c.shown});
+        EXPECT_FALSE(r.arrived);
+        EXPECT_EQ(r.outcome.msg, c.msg);
+        EXPECT_EQ(r.outcome.args, QStringList{c.named});
         EXPECT_FALSE(s.login_.has_value());
         EXPECT_TRUE(s.commands.isEmpty());
     }
+    Plan plan;
+    EXPECT_EQ(makePlan({home.path(), u"../diary"_s, {}, {}}, plan).msg, Msg::DiaryFolderNameInvalid);
 }
 
 TEST_F(UploadTest, Example_SendsExactlyThePlannedTexts_OverOneLogin_AndReportsDone) {

@@ -1,9 +1,15 @@
 #include "upload/upload_plan.h"
 
+#include "settings/diary_folder.h"
 #include "store/paths.h"
+#include "store/textfile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <dirent.h>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -18,6 +24,30 @@ QString shownName(QString s) {
     s.replace(u"\r"_s, u"\\r"_s);
     s.replace(u"\n"_s, u"\\n"_s);
     return s;
+}
+
+// The plain, not hidden files directly inside folder whose names do not decode in this system's
+// encoding (Shift_JIS names on a UTF-8 system), shown as folderName/name with those bytes as %XX.
+QStringList undecodableFiles(const QString& folder, const QString& folderName) {
+    QStringList found;
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return found;
+    while (const dirent* e = ::readdir(dir)) {
+        const QByteArray raw(e->d_name);
+        struct stat st {};
+        if (raw.startsWith('.') || QFile::encodeName(QFile::decodeName(raw)) == raw ||
+            ::fstatat(::dirfd(dir), e->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        QString shown = folderName + u'/';
+        for (const char byte : raw)
+            shown += uchar(byte) < 0x80 ? QString(QLatin1Char(byte))
+                                        : u'%' + QString::number(uchar(byte), 16).toUpper();
+        found << shown;
+    }
+    ::closedir(dir);
+    found.sort();
+    return found;
 }
 
 Command makeDir(const QString& remote) { return {Command::Kind::MakeDir, {}, remote, 0}; }
@@ -63,18 +93,22 @@ Outcome makePlan(const PlanRequest& request, Plan& plan) {
             commands << makeDir(r.mid(1, i - 1));
     }
 
+    if (const Outcome o = checkDiaryFolderName(request.folder); !o.ok())
+        return o;
     const QString diary = paths::diaryFolder(request.home, request.folder);
     for (const QString& entry : request.selected) {
-        const bool isFolder = entry.contains(kFolderTag);
-        if (!isFolder && !entry.contains(kFileTag))
-            continue;
-        // Both tags are six characters long; the name starts at the seventh wherever the tag stood.
-        const QString name = entry.mid(6);
+        const bool isFolder = entry.startsWith(kFolderTag);
+        if (!isFolder && !entry.startsWith(kFileTag))
+            return Outcome::failure(Msg::UploadEntryInvalid, {entry});
+        const QString name = entry.mid(kFileTag.size());
         if (hasLineBreak(name))
             return Outcome::failure(Msg::UploadRefusedName, {shownName(name)});
+        // "../ini/app_diary.ini", or a link to it, would send the FTP password to the server.
         const QString local = diary + u'/' + name;
-        const QFileInfo info(local);
-        if (name.isEmpty() || (isFolder ? !info.isDir() : !info.isFile()))
+        const textfile::PathKind kind = textfile::pathKind(diary, local);
+        if (!isEntryName(name) || kind == textfile::PathKind::Refused)
+            return Outcome::failure(Msg::UploadEntryInvalid, {entry});
+        if (kind != (isFolder ? textfile::PathKind::Folder : textfile::PathKind::File))
             return Outcome::failure(Msg::UploadEntryMissing, {entry});
 
         if (!isFolder) {
@@ -82,11 +116,16 @@ Outcome makePlan(const PlanRequest& request, Plan& plan) {
             continue;
         }
         commands << makeDir(r + name);
+        // Files whose names this system cannot decode are missing from every listing Qt makes.
+        if (const QStringList unnamed = undecodableFiles(local, name); !unnamed.isEmpty())
+            return Outcome::failure(Msg::UploadNamesUndecodable, {unnamed.join(u"\r\n"_s)});
         // Plain files only: no hidden files, no subfolders, no sockets or devices.
         const QStringList files = QDir(local).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
         for (const QString& f : files) {
             if (hasLineBreak(f))
                 return Outcome::failure(Msg::UploadRefusedName, {shownName(f)});
+            if (textfile::pathKind(diary, local + u'/' + f) != textfile::PathKind::File)
+                return Outcome::failure(Msg::UploadEntryInvalid, {entry + u'/' + f});
             commands << put(local + u'/' + f, r + name + u'/' + f);
         }
     }

@@ -41,11 +41,15 @@ struct PlanRequest {
 
 // The commands of one upload, in order: the directories of the base one level at a time, then per
 // selected entry (a folder: its remote directory and each plain file directly inside it, in name order;
-// a file: the file itself), then close and QUIT. Entries holding neither tag are passed over.
+// a file: the file itself), then close and QUIT.
 //
-// Fails before anything is sent when a name that would go to the server holds a line break (a remote
-// path must never carry a second FTP command: UploadRefusedName), or when a selected entry is no longer in
-// the diary folder (UploadEntryMissing).
+// Fails before anything is sent, so that every selected file is either sent or named: when the diary
+// folder's name is no diary folder name (settings/diary_folder.h, DiaryFolderNameInvalid); when a name that
+// would go to the server holds a line break (a remote path must never carry a second FTP command:
+// UploadRefusedName); when an entry lacks its tag at the start, names more than one name
+// (settings/diary_folder.h isEntryName) or leads out of the diary folder by a link (UploadEntryInvalid);
+// when a selected entry is no longer in the diary folder (UploadEntryMissing); when a file in a selected
+// folder has a name this system cannot decode (UploadNamesUndecodable).
 Outcome makePlan(const PlanRequest& request, Plan& plan);
 
 // The tags of the upload list.

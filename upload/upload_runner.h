@@ -32,8 +32,8 @@ struct UploadProgress {
 struct UploadResult {
     // Every command up to close and QUIT succeeded: every file reached the server.
     bool arrived = false;
-    // UploadDone when arrived; otherwise ErrorWithReason (the server's reason), UploadRefusedName,
-    // UploadEntryMissing or UploadCancelled.
+    // UploadDone when arrived; otherwise ErrorWithReason (the server's reason), UploadCancelled, or why
+    // the plan refused to send anything (upload/upload_plan.h).
     Outcome outcome;
     // The image clean-up: success, or ImageCleanupFailed naming the files that could not be deleted.
     Outcome cleanUp;
