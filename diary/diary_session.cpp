@@ -165,9 +165,14 @@ void DiarySession::startupSteps() {
         const FdirRead fdir = readFdirIni(home_);
         if (!fdir.exists)
             throw StartupFailure{};
-        // The last line wins; an empty file leaves the box's own "diary".
-        if (fdir.folder)
+        // The last line wins; an empty file leaves the box's own "diary", and so does a name that is no
+        // single folder inside the program folder (after saying so), so nothing outside it is ever shown.
+        if (fdir.folder && checkDiaryFolderName(*fdir.folder).ok()) {
             folderText_ = *fdir.folder;
+        } else if (fdir.folder) {
+            tell(Outcome::failure(Msg::FdirNameInvalid, {*fdir.folder}));
+            folderText_ = u"diary"_s;
+        }
     }
     const DateTexts today = todayTexts();
     yearText_ = shownYear_ = today.year;
@@ -223,6 +228,10 @@ bool DiarySession::close() {
 void DiarySession::shutDown() {
     if (skipShutdown_)
         return;
+    if (!checkDiaryFolderName(folderText_).ok()) {
+        tell(checkDiaryFolderName(folderText_));
+        folderText_ = loadedFolder_;
+    }
     const QString name = folderText_;
     // A folder that could not be made counts as a No: fdir.ini keeps naming a folder that exists.
     if (!QFileInfo(paths::diaryFolder(home_, name)).isDir() && !folders_->offerToCreate(name))

@@ -28,8 +28,20 @@ void FolderCommands::switchFolder() {
     s_.guarded([this] { switchNow(); });
 }
 
+// A name that is no single folder inside the program folder is refused at once, before any question, and
+// the folder in use stays.
+bool FolderCommands::refusedName() {
+    const Outcome name = checkDiaryFolderName(s_.folderText_);
+    if (name.ok())
+        return false;
+    s_.tell(name);
+    s_.folderText_ = s_.loadedFolder_;
+    s_.changed_ |= DiarySession::FolderPart;
+    return true;
+}
+
 void FolderCommands::switchNow() {
-    if (!s_.edits_->offerToWrite())
+    if (refusedName() || !s_.edits_->offerToWrite())
         return;
     s_.changed_ |= DiarySession::All;
     const QString name = s_.folderText_;
@@ -102,7 +114,7 @@ void FolderCommands::browseFolder() {
 void FolderCommands::leaveFolderText() {
     s_.guarded([this] {
         // Before a start-up has shown a folder there is nothing to switch from.
-        if (s_.folderCaption_.isEmpty() || s_.folderText_ == s_.loadedFolder_)
+        if (s_.folderCaption_.isEmpty() || s_.folderText_ == s_.loadedFolder_ || refusedName())
             return;
         if (s_.ask(Outcome::failure(Msg::FolderNameChanged)) == Answer::Yes) {
             switchNow();

@@ -36,6 +36,7 @@ public:
     bool offerToCreate(const QString& name);
 
 private:
+    bool refusedName();
     void switchNow();
     void applyRules(HolidayRules rules);
 

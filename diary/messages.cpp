@@ -150,18 +150,22 @@ QString rawText(Msg msg) {
         return u"この月のHTMLファイル【 %1 】はまだ作成されていません。\r\n先にHTMLを作成しますか？"_s;
     case Msg::PageDoesNotExist:
         return u"HTMLファイル【 %1 】はまだありません。"_s;
+    case Msg::FdirNameInvalid:
+        return u"ini/fdir.ini の日記フォルダ名【 %1 】は使えない名前のため、【 diary 】フォルダを表示します。"_s;
     case Msg::RecoverJournal:
         return u"前回、HTMLに書き出していない日記が残っています。復元しますか？"_s;
     case Msg::FolderOutsideProgram:
         return u"日記フォルダはプログラムのフォルダ【 %1 】の中に置きます。\r\nその中のフォルダを選択して下さい。"_s;
     case Msg::SearchIncomplete:
         return u"次の月は日記のHTMLファイルを最後まで読み込めなかったため、読み込めた所までを検索しました。\r\n%1"_s;
-    case Msg::BackupDone: return u"バックアップ【 %1 】を作成しました。"_s;
+    case Msg::BackupDone:
+        return u"バックアップ【 %1 】を作成しました。"_s;
     case Msg::BackupFolderMissing:
         return u"日記フォルダ【 %1 】が見つからないため、バックアップを作成しませんでした。"_s;
     case Msg::BackupFileUnreadable:
         return u"ファイル【 %1 】を読み込めなかったため、バックアップを作成しませんでした。"_s;
-    case Msg::BackupCancelled: return u"バックアップを中止しました。"_s;
+    case Msg::BackupCancelled:
+        return u"バックアップを中止しました。"_s;
     case Msg::BackupLeftOut:
         return u"次のものはファイルではないため(リンクなど)、バックアップに含めませんでした。\r\n%1"_s;
     case Msg::RestoreDone:
@@ -169,7 +173,8 @@ QString rawText(Msg msg) {
                u"月のページ %2 件、画像・動画 %3 件、その他のファイル %4 件、設定ファイル %5 件"_s;
     case Msg::RestoreNoPassword:
         return u"このバックアップにはFTPのパスワードが含まれていないため、パスワードは空になっています。"_s;
-    case Msg::RestoreBadName: return u"【 %1 】は日記フォルダの名前に使えません。"_s;
+    case Msg::RestoreBadName:
+        return u"【 %1 】は日記フォルダの名前に使えません。"_s;
     case Msg::RestoreDamaged:
         return u"バックアップ【 %1 】は読み込めないか壊れているため、何も復元しませんでした。"_s;
     case Msg::RestoreNotBackup:
@@ -183,14 +188,16 @@ QString rawText(Msg msg) {
         return u"日記フォルダ【 %1 】はすでにあるため、復元しませんでした。\r\n別の名前を指定して下さい。"_s;
     case Msg::RestoreSettingsExist:
         return u"設定ファイル【 %1 】がすでにあるため、復元しませんでした。\r\n別の名前を指定して下さい。"_s;
-    case Msg::RestoreWriteFailed: return u"【 %1 】に書き込めなかったため、何も復元しませんでした。"_s;
-    case Msg::RestoreCancelled: return u"復元を中止しました。何も復元していません。"_s;
+    case Msg::RestoreWriteFailed:
+        return u"【 %1 】に書き込めなかったため、何も復元しませんでした。"_s;
+    case Msg::RestoreCancelled:
+        return u"復元を中止しました。何も復元していません。"_s;
     case Msg::TextNotWritable:
         return u"%1に、HTMLに書き込めない文字（改行やNUL文字など）が含まれています。\r\nHTMLを作成しませんでした。"_s;
     case Msg::DiaryFolderNameInvalid:
         return u"日記フォルダ名【 %1 】は使えません。\r\n"
                u"日記フォルダ名には、当ソフトのあるフォルダの中のフォルダ名を一つだけ指定して下さい。\r\n"
-               u"（空の名前、「.」「..」、「/」「\\」を含む名前、設定ファイル用の「ini」は使えません）"_s;
+               u"（空の名前、「.」「..」、「/」「\\」を含む名前、末尾が空白か「.」の名前、設定ファイル用の「ini」は使えません）"_s;
     case Msg::UploadEntryInvalid:
         return u"【 %1 】は日記フォルダの中にあるファイルやフォルダを指していないため、アップロードできません。\r\n"
                u"「[フォルダ]」か「[ファイル]」の後に、日記フォルダの中の名前を一つだけ指定して下さい。"_s;

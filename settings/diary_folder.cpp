@@ -27,13 +27,14 @@ bool copyReplacing(const QString& from, const QString& to) {
 bool isEntryName(QStringView name) {
     if (name.isEmpty() || name == u"."_s || name == u".."_s)
         return false;
-    return std::none_of(name.begin(), name.end(), [](QChar c) {
-        return c == u'/' || c == u'\\' || c.unicode() < 0x20 || c.unicode() == 0x7F;
-    });
+    return std::none_of(name.begin(), name.end(),
+                        [](QChar c) { return c == u'/' || c == u'\\' || c.unicode() < 0x20 || c.unicode() == 0x7F; });
 }
 
 Outcome checkDiaryFolderName(const QString& name) {
-    if (!isEntryName(name) || name.compare(u"ini"_s, Qt::CaseInsensitive) == 0)
+    // A name ending in a space or a dot looks like another (and is another folder on some systems).
+    const bool badEnd = name.endsWith(u' ') || name.endsWith(u'.') || name.endsWith(u'\u3000');
+    if (!isEntryName(name) || badEnd || name.compare(u"ini"_s, Qt::CaseInsensitive) == 0)
         return Outcome::failure(Msg::DiaryFolderNameInvalid, {name});
     return Outcome::success();
 }

@@ -8,7 +8,8 @@
 namespace tsuzuri {
 
 // Whether name can name a diary folder: one folder name directly inside the program folder. Not empty,
-// not "." or "..", no "/" or "\" (no path), no control characters, and not "ini", the settings folder
+// not "." or "..", no "/" or "\" (no path), no control characters, no space or dot at its end, and not
+// "ini", the settings folder
 // (its files, the FTP password among them, would show in the upload list). DiaryFolderNameInvalid.
 Outcome checkDiaryFolderName(const QString& name);
 

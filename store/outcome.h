@@ -70,6 +70,7 @@ enum class Msg {
     PageDoesNotExist,       // %1 = page file name
     FolderOutsideProgram,   // %1 = program folder
     RecoverJournal,         // the journal of edits not written holds more than the pages
+    FdirNameInvalid,        // %1 = the name fdir.ini holds; "diary" is shown instead
     SearchIncomplete,       // %1 = the months, one per line
     BackupDone,             // %1 = zip path
     BackupFolderMissing,    // %1 = folder path

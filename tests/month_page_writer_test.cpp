@@ -268,12 +268,12 @@ TEST(MonthPageWriterTest, LinkPathsAreCompletedAndReturned) {
     EXPECT_EQ(r.page.links[7].path, u"../"_s);
 }
 
-// The title is the site title's first line, tags taken out and spaces trimmed, then the month.
+// The title is the site title with its tags taken out and spaces trimmed, then the month.
 TEST(MonthPageWriterTest, TitleIsThePlainSiteTitleAndTheMonth) {
     const std::pair<QString, QByteArray> cases[] = {
         {QString(), "2005\x94N11\x8c\x8e"},
-        {u"  <a href=\"../\"><b>A</b>&amp; B</a> \r\nsecond"_s, "A&amp; B 2005\x94N11\x8c\x8e"},
-        {u"<img src=\"x.png\">\r\n"_s, "2005\x94N11\x8c\x8e"},
+        {u"  <a href=\"../\"><b>A</b>&amp; B</a> "_s, "A&amp; B 2005\x94N11\x8c\x8e"},
+        {u"<img src=\"x.png\">"_s, "2005\x94N11\x8c\x8e"},
         {u"a<b 😀"_s, "a<b &#128512; 2005\x94N11\x8c\x8e"},
     };
     for (const auto& [siteTitle, title] : cases) {

@@ -104,10 +104,11 @@ TEST_F(SessionFolderTest, SwitchToAMissingFolderAsks_YesMakesItEmpty_NoOrAFailur
     EXPECT_EQ(messages.texts(), QStringList{createQuestion(u"later"_s)});
     EXPECT_EQ(s().folderText(), u"fresh"_s);
     EXPECT_FALSE(QFileInfo::exists(folder(u"later"_s)));
-    switchTo(u"no/such"_s, {Answer::Yes});
+    ASSERT_TRUE(writeBytes(folder(u"blocker"_s), "a file where the folder would be"));
+    switchTo(u"blocker"_s, {Answer::Yes});
     EXPECT_EQ(messages.texts(),
-              (QStringList{createQuestion(u"no/such"_s),
-                           messageText(Msg::FolderCreateFailed, {QDir::toNativeSeparators(folder(u"no/such"_s))})}));
+              (QStringList{createQuestion(u"blocker"_s),
+                           messageText(Msg::FolderCreateFailed, {QDir::toNativeSeparators(folder(u"blocker"_s))})}));
     EXPECT_EQ(ended->count(), 0);
     EXPECT_EQ(s().folderText(), u"fresh"_s);
     EXPECT_EQ(s().folderCaption(), folderCaption(u"fresh"_s));
@@ -140,6 +141,29 @@ TEST_F(SessionFolderTest, BrowseOpensInTheProgramFolderAndTakesOnlyAFolderInside
     s().folders().browseFolder();
     EXPECT_TRUE(messages.shown.isEmpty());
     EXPECT_EQ(s().folderCaption(), folderCaption(u"other"_s));
+}
+
+TEST_F(SessionFolderTest, NamesThatAreNoSingleFolderInsideTheProgramFolderAreRefusedAtOnce) {
+    ASSERT_TRUE(writeBytes(fdir(), "..\r\n")); // fdir.ini too: the diary folder is shown instead
+    open();
+    EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::FdirNameInvalid, {u".."_s})});
+    EXPECT_EQ(s().loadedFolder(), u"diary"_s);
+    s().setTitle(u"書きかけ"_s); // an edit, so a switch that went ahead would ask about it first
+    for (const QString& bad : {u".."_s, u"."_s, u"a/b"_s, u"/x"_s, QString(), u"diary "_s, u"diary."_s}) {
+        for (const bool leaving : {false, true}) {
+            messages.clear();
+            s().setFolderText(bad);
+            leaving ? s().folders().leaveFolderText() : s().folders().switchFolder();
+            EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::DiaryFolderNameInvalid, {bad})})
+                << bad.toStdString();
+            EXPECT_EQ(s().folderText(), u"diary"_s);
+        }
+    }
+    EXPECT_EQ(QDir(home()).entryList(QDir::Dirs | QDir::NoDotAndDotDot), (QStringList{u"diary"_s, u"ini"_s}));
+    s().setFolderText(u".."_s); // closing records the folder in use, not the name typed
+    messages.answers = {Answer::No};
+    EXPECT_TRUE(s().close());
+    EXPECT_EQ(readBytes(fdir()), QByteArray("diary\r\n"));
 }
 
 TEST_F(SessionFolderTest, EditedFolderNameOffersASwitchWhenTheBoxIsLeft) {

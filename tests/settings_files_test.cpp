@@ -137,8 +137,8 @@ TEST_F(SettingsFilesTest, UploadListShowsFoldersFirstThenFiles) {
 TEST(DiaryFolderName, OneFolderNameDirectlyInsideTheProgramFolder_NotTheSettingsFolder) {
     for (const QString& good : {u"diary"_s, u"日記 2005"_s, u"..old"_s, u"ini2"_s})
         EXPECT_TRUE(checkDiaryFolderName(good).ok()) << good.toStdString();
-    for (const QString& bad :
-         {QString(), u"."_s, u".."_s, u"../x"_s, u"a/b"_s, u"a\\b"_s, u"a\nb"_s, u"ini"_s, u"INI"_s}) {
+    for (const QString& bad : {QString(), u"."_s, u".."_s, u"../x"_s, u"a/b"_s, u"a\\b"_s, u"a\nb"_s, u"ini"_s,
+                               u"INI"_s, u"diary "_s, u"diary."_s, u"日記　"_s}) {
         const Outcome o = checkDiaryFolderName(bad);
         EXPECT_EQ(o.msg, Msg::DiaryFolderNameInvalid) << bad.toStdString();
         EXPECT_EQ(o.args, QStringList{bad});
