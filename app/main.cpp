@@ -6,7 +6,9 @@
 #include "upload/curl_ftp_client.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QLibraryInfo>
+#include <QLineEdit>
 #include <QLocale>
 #include <QPixmap>
 #include <QTabWidget>
@@ -72,6 +74,12 @@ int main(int argc, char** argv) {
     }
     if (auto* tabs = window.findChild<QTabWidget*>(); tabs && qEnvironmentVariableIsSet("TSUZURI_SCREENSHOT_TAB"))
         tabs->setCurrentIndex(qEnvironmentVariableIntValue("TSUZURI_SCREENSHOT_TAB"));
+    if (const QString terms = qEnvironmentVariable("TSUZURI_SCREENSHOT_SEARCH"); !terms.isEmpty()) {
+        window.findChild<QLineEdit*>(u"queryEdit"_s)->setText(terms);
+        QEventLoop wait; // the results arrive from the search's worker a moment later
+        QTimer::singleShot(1500, &wait, &QEventLoop::quit);
+        wait.exec();
+    }
     window.show();
     const QString screenshot = qEnvironmentVariable("TSUZURI_SCREENSHOT");
     if (!screenshot.isEmpty() || qEnvironmentVariableIsSet("TSUZURI_QUIT_WHEN_SHOWN")) {

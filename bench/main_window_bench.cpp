@@ -30,6 +30,7 @@ public:
         ++asked;
         return Answer::Ok;
     }
+    std::optional<QString> askText(const QString&, const QString&) override { return std::nullopt; }
 };
 class FixedClock final : public Clock {
 public:

@@ -1,9 +1,11 @@
 #include "diary/diary_session.h"
 
 #include "calendar/month.h"
+#include "diary/backup_controller.h"
 #include "diary/folder_commands.h"
 #include "diary/media_commands.h"
 #include "diary/messages.h"
+#include "diary/search_controller.h"
 #include "diary/unwritten_edits.h"
 #include "diary/upload_controller.h"
 #include "settings/diary_folder.h"
@@ -48,7 +50,8 @@ QString twoDigits(const QString& text) {
 DiarySession::DiarySession(QString programFolder, SessionServices services, QObject* parent)
     : QObject(parent), home_(std::move(programFolder)), services_(services), sizes_(defaultSizes()),
       folders_(std::make_unique<FolderCommands>(*this)), media_(std::make_unique<MediaCommands>(*this)),
-      uploads_(std::make_unique<UploadController>(*this)), edits_(std::make_unique<UnwrittenEdits>(*this)) {
+      uploads_(std::make_unique<UploadController>(*this)), edits_(std::make_unique<UnwrittenEdits>(*this)),
+      search_(std::make_unique<SearchController>(*this)), backups_(std::make_unique<BackupController>(*this)) {
     Q_ASSERT(services_.messages && services_.clock);
 }
 
@@ -303,6 +306,7 @@ GenerateResult DiarySession::writeMonth(const QString& folder, WriteFor why) {
     else if (!written.index.ok())
         tell(written.index);
     emit statusMessage(status);
+    search_->refresh();
     // index.html and feed.xml appear beside the first page: the upload list shows them.
     if (folder == loadedFolder_ && QFileInfo(paths::diaryFolder(home_, folder)).isDir()) {
         uploadList_ = uploadListEntries(home_, folder);
@@ -459,6 +463,29 @@ void DiarySession::refreshEntryMarks() {
         look.bold = entries_.hasEntry(dateLine(shownYear_, shownMonth_, twoDigits(look.caption)));
         look.underline = look.bold || look.flat;
     }
+}
+
+void DiarySession::showEntry(const QString& folder, const QString& year, const QString& month, const QString& date) {
+    guarded([&] {
+        if (folder != loadedFolder_) {
+            folderText_ = folder;
+            changed_ |= FolderPart;
+            folders_->switchFolder(); // asks about edits not yet written, and may be refused
+            if (loadedFolder_ != folder)
+                return;
+        } else if (!edits_->offerToWrite()) {
+            return;
+        }
+        // Nothing is left to write (written, or dropped by the user's answer): the month is read afresh.
+        yearText_ = shownYear_ = year;
+        monthText_ = shownMonth_ = month;
+        const int day = dayOfDate(date, year, month);
+        readMonthPage(month, QString::asprintf("%02d", day > 0 ? day : 1));
+        drawCalendar(yearText_, monthText_);
+        for (DayCellLook& look : cells_)
+            look.selected = day > 0 && look.caption == QString::number(day);
+        emit focusRequested(Focus::Title);
+    });
 }
 
 void DiarySession::showChosenMonth() {

@@ -21,6 +21,8 @@ namespace tsuzuri {
 
 class FolderCommands;
 class MediaCommands;
+class BackupController;
+class SearchController;
 class UnwrittenEdits;
 class UploadController;
 
@@ -118,6 +120,12 @@ public:
     FolderCommands& folders() { return *folders_; }
     MediaCommands& media() { return *media_; }
     UploadController& uploads() { return *uploads_; }
+    SearchController& search() { return *search_; }
+    BackupController& backups() { return *backups_; }
+
+    // Shows the day of date (a date line) in the month year/month of folder, switching folder first when
+    // it is another: what a search hit leads to. Edits not yet written are asked about first.
+    void showEntry(const QString& folder, const QString& year, const QString& month, const QString& date);
 
     enum class Focus { Title, Media, Generate };
 
@@ -142,6 +150,7 @@ private:
     friend class MediaCommands;
     friend class UploadController;
     friend class UnwrittenEdits;
+    friend class BackupController;
 
     enum Change : unsigned {
         EditorPart = 1,
@@ -211,6 +220,8 @@ private:
     std::unique_ptr<MediaCommands> media_;
     std::unique_ptr<UploadController> uploads_;
     std::unique_ptr<UnwrittenEdits> edits_;
+    std::unique_ptr<SearchController> search_;
+    std::unique_ptr<BackupController> backups_;
 };
 
 } // namespace tsuzuri

@@ -150,6 +150,14 @@ QString rawText(Msg msg) {
         return u"この月のHTMLファイル【 %1 】はまだ作成されていません。\r\n先にHTMLを作成しますか？"_s;
     case Msg::PageDoesNotExist:
         return u"HTMLファイル【 %1 】はまだありません。"_s;
+    case Msg::BackupWithPassword:
+        return u"FTPのパスワードもバックアップに含めますか？\r\n含めると、バックアップはあなただけが読めるファイルになります。"_s;
+    case Msg::BackupDoneLeftOut:
+        return u"バックアップ【 %1 】を作成しました。\r\n次のものはファイルではないため(リンクなど)、含めませんでした。\r\n%2"_s;
+    case Msg::RestoreAskName:
+        return u"復元する日記フォルダの名前を入力して下さい。"_s;
+    case Msg::ShowRestoredFolder:
+        return u"復元した日記フォルダ【 %1 】を表示しますか？"_s;
     case Msg::FdirNameInvalid:
         return u"ini/fdir.ini の日記フォルダ名【 %1 】は使えない名前のため、【 diary 】フォルダを表示します。"_s;
     case Msg::RecoverJournal:

@@ -32,6 +32,8 @@ public:
     virtual ~MessageBoxes() = default;
     virtual Answer ask(const QString& text, Buttons buttons) = 0;
     void tell(const QString& text) { ask(text, Buttons::Ok); }
+    // A one-line answer typed by the user, the box holding initial at first; nothing on キャンセル.
+    virtual std::optional<QString> askText(const QString& text, const QString& initial) = 0;
 };
 
 // Today's date, the only clock the program reads.
@@ -70,6 +72,8 @@ public:
     virtual ~FileChooser() = default;
     // The chosen files' full paths in the dialog's order; nothing when the user cancelled.
     virtual std::optional<QStringList> openFiles(const OpenFilesRequest& request) = 0;
+    // Where to save a new file: the dialog suggests path (its folder and name); nothing when cancelled.
+    virtual std::optional<QString> saveFile(const QString& title, const QString& path, const QString& filter) = 0;
 };
 
 // The folder chooser: one existing folder, by the system's own dialog where it has one.

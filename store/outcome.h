@@ -71,6 +71,10 @@ enum class Msg {
     FolderOutsideProgram,   // %1 = program folder
     RecoverJournal,         // the journal of edits not written holds more than the pages
     FdirNameInvalid,        // %1 = the name fdir.ini holds; "diary" is shown instead
+    BackupWithPassword,     // whether the FTP password goes into the backup too
+    BackupDoneLeftOut,      // %1 = zip path, %2 = the things left out, one per line
+    RestoreAskName,         // the name of the new diary folder
+    ShowRestoredFolder,     // %1 = folder name
     SearchIncomplete,       // %1 = the months, one per line
     BackupDone,             // %1 = zip path
     BackupFolderMissing,    // %1 = folder path

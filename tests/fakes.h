@@ -32,11 +32,16 @@ public:
         Buttons buttons;
     };
     QList<Shown> shown;
-    std::deque<Answer> answers; // for Yes/No questions
+    std::deque<Answer> answers;                     // for Yes/No questions
+    std::deque<std::optional<QString>> textAnswers; // for typed answers
 
     Answer ask(const QString& text, Buttons buttons) override {
         shown.append({text, buttons});
         return buttons == Buttons::Ok ? Answer::Ok : next(answers, "unscripted question");
+    }
+    std::optional<QString> askText(const QString& text, const QString& initial) override {
+        shown.append({text + u'|' + initial, Buttons::Ok});
+        return next(textAnswers, "unscripted typed answer");
     }
     QStringList texts() const {
         QStringList out;
@@ -87,9 +92,15 @@ class ScriptedFileChooser final : public FileChooser {
 public:
     QList<OpenFilesRequest> requests;
     std::deque<std::optional<QStringList>> answers;
+    QStringList suggested; // what the save dialogs suggested
+    std::deque<std::optional<QString>> saveAnswers;
     std::optional<QStringList> openFiles(const OpenFilesRequest& request) override {
         requests << request;
         return next(answers, "unscripted file dialog");
+    }
+    std::optional<QString> saveFile(const QString&, const QString& path, const QString&) override {
+        suggested << path;
+        return next(saveAnswers, "unscripted save dialog");
     }
 };
 

@@ -1,7 +1,11 @@
 // The session's diary folders, settings and holiday rules, images and videos, and the page in other programs.
 #include "session_fixture.h"
 
+#include "diary/backup_controller.h"
+#include "diary/search_controller.h"
 #include "settings/diary_folder.h"
+
+#include <QTest>
 
 using namespace Qt::StringLiterals;
 using namespace tsuzuri;
@@ -439,6 +443,88 @@ TEST_F(SessionMediaTest, PreviewAndSourceStartTheirProgramWithThePageOfTheBoxesM
     s().media().openInBrowser();
     EXPECT_EQ(messages.texts(),
               QStringList{u"xdg-openを起動できませんでした。\r\nプログラムが見つからないか、実行できませんでした。"_s});
+}
+
+} // namespace
+
+// --- search, backup and restore ----------------------------------------------------------------------------
+
+namespace {
+
+class SessionToolsTest : public SessionTest {
+protected:
+    void SetUp() override {
+        SessionTest::SetUp();
+        makeDiary(u"other"_s);
+        writePage(monthInput(u"2005"_s, u"10"_s, {entry(u"2005年10月20日"_s, u"紅葉の京都"_s, u"キョウトは晴れ"_s)}));
+        writePage(monthInput(u"2004"_s, u"03"_s, {entry(u"2004年03月02日"_s, u"京都へ"_s)}), u"other"_s);
+        open();
+        QObject::connect(&s().search(), &SearchController::resultsReady, session.get(),
+                         [this](const search::SearchResult& r) {
+                             found = r;
+                             ++searches;
+                         });
+    }
+    void searchFor(const QString& text) {
+        const int before = searches;
+        s().search().setQuery(text);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return searches > before; }, 10000));
+    }
+    void waitForBackup() {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !s().backups().isRunning(); }, 20000));
+        QTest::qWait(20); // the outcome is told on the session's thread
+    }
+    search::SearchResult found;
+    int searches = 0;
+};
+
+TEST_F(SessionToolsTest, AHitShowsItsMonthAndDay_AfterAskingAboutEditsNotWritten_InItsOwnFolder) {
+    searchFor(u"きょうと"_s); // the kana, case and width of what is typed do not matter
+    ASSERT_EQ(found.hitCount(), 1);
+    s().setTitle(u"書きかけ"_s);
+    messages.answers = {Answer::Cancel};
+    s().search().open(found.hit(0));
+    EXPECT_EQ(shownMonth(), u"2005/11 2005/11"_s); // キャンセル: nothing changes
+    messages.answers = {Answer::Yes};
+    s().search().open(found.hit(0));
+    EXPECT_TRUE(pageBytes(u"200511"_s).contains(textfile::encode(u"書きかけ")));
+    EXPECT_EQ(shownMonth(), u"2005/10 2005/10"_s);
+    EXPECT_EQ(s().editor().title, u"紅葉の京都"_s);
+    EXPECT_EQ(selectedCells(), QList<int>{cellOf(2005, 10, 20)});
+
+    s().search().setAllFolders(true);
+    searchFor(u"京都"_s);
+    ASSERT_EQ(found.hitCount(), 2);
+    EXPECT_EQ(found.hit(1).folder, u"other"_s); // newest first
+    s().search().open(found.hit(1));
+    EXPECT_EQ(s().loadedFolder(), u"other"_s);
+    EXPECT_EQ(s().editor().title, u"京都へ"_s);
+    EXPECT_EQ(shownMonth(), u"2004/03 2004/03"_s);
+}
+
+TEST_F(SessionToolsTest, BackupThenRestoreUnderANewName_EveryFileAsItWas) {
+    const QString zip = root.path() + u"/diary-20051105.zip"_s;
+    files.saveAnswers = {zip};
+    messages.answers = {Answer::No}; // without the FTP password
+    QSignalSpy started(&s().backups(), &BackupController::started);
+    s().backups().backup();
+    waitForBackup();
+    EXPECT_EQ(files.suggested, QStringList{QFileInfo(home()).path() + u"/diary-20051105.zip"_s}); // beside the program
+    EXPECT_EQ(started.count(), 1);
+    EXPECT_EQ(messages.texts().last(), messageText(Msg::BackupDone, {zip}));
+
+    // The folder is there already: said, a new name asked for, and the restore goes on under it.
+    messages.clear();
+    files.answers = {QStringList{zip}};
+    messages.textAnswers = {u"diary-2"_s};
+    messages.answers = {Answer::Yes};
+    s().backups().restore();
+    waitForBackup();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return s().loadedFolder() == u"diary-2"_s; }, 20000))
+        << messages.texts().join(u'|').toStdString();
+    EXPECT_EQ(messages.texts().value(0), messageText(Msg::RestoreFolderExists, {u"diary"_s}));
+    EXPECT_EQ(pageBytes(u"200510"_s, u"diary-2"_s), pageBytes(u"200510"_s));
+    EXPECT_EQ(readBytes(folder(u"diary-2/calender.css"_s)), readBytes(folder(u"diary/calender.css"_s)));
 }
 
 } // namespace

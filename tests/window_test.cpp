@@ -11,6 +11,7 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -316,6 +317,26 @@ TEST_F(WindowTest, MenusOpenThePageElsewhereAndTheAboutBox_ASwitchShowsTheDiaryT
     ASSERT_EQ(launcher.started.size(), 1);
     EXPECT_EQ(launcher.started[0].arguments, QStringList{page(u"200511"_s)});
     EXPECT_EQ(dialogs.shown, QStringList{u"バージョン情報"_s});
+}
+
+TEST_F(WindowTest, CtrlFOpensTheSearch_HitsShowHighlighted_EnterShowsTheEntry) {
+    writePage(monthInput(u"2005"_s, u"10"_s, {entry(u"2005年10月20日"_s, u"紅葉の<京都>"_s, u"朝から京都の寺へ"_s)}));
+    openWindow();
+    QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+    auto* query = named<QLineEdit>(u"検索語"_s);
+    EXPECT_EQ(QApplication::focusWidget(), query);
+    type(query, u"京都"_s);
+    auto* list = named<QListView>(u"検索結果"_s);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list->model()->rowCount() == 1; }, 10000));
+    const QString shown = list->model()->index(0, 0).data().toString();
+    EXPECT_TRUE(shown.contains(u"紅葉の&lt;<span style=\"background-color:#ffe58f\">京都</span>&gt;"_s))
+        << shown.toStdString();
+    EXPECT_EQ(named<QLabel>(u"検索結果の件数"_s)->text(), u"1件の日記が見つかりました。"_s);
+    list->setCurrentIndex(list->model()->index(0, 0));
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(ws().editor().date, u"2005年10月20日"_s);
+    EXPECT_EQ(QApplication::focusWidget(), named(u"タイトル"_s)); // on the diary tab, brought forward
 }
 
 // The hard way: a process types into its window and is killed outright; the next start offers the text.

@@ -36,7 +36,7 @@ CalendarPanel::CalendarPanel(QWidget* parent) : QWidget(parent), ui_(std::make_u
     for (int k = 1; k <= 42; ++k) {
         auto* cell = new DayCell(ui_->calendarFrame);
         cell->setObjectName(u"dayCell"_s + QString::number(k));
-        cell->setFixedSize(34, 28);
+        cell->setFixedSize(32, 28);
         cells_[size_t(k)] = cell;
         ui_->dayGrid->addWidget(cell, 1 + (k - 1) / 7, cellColumn(k));
     }
@@ -45,7 +45,7 @@ CalendarPanel::CalendarPanel(QWidget* parent) : QWidget(parent), ui_(std::make_u
     ui_->calendarFrame->setFocusPolicy(Qt::StrongFocus);
     ui_->calendarFrame->installEventFilter(this);
     // The calendar sets the column's width; the boxes below wrap or stretch within it.
-    setFixedWidth(ui_->calendarFrame->sizeHint().width() + 8);
+    setFixedWidth(ui_->calendarFrame->sizeHint().width());
 }
 
 CalendarPanel::~CalendarPanel() = default;

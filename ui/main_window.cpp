@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include "diary/backup_controller.h"
 #include "diary/diary_session.h"
 #include "diary/media_commands.h"
 #include "diary/upload_controller.h"
@@ -9,8 +10,12 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QScreen>
 #include <QStatusBar>
+
+using namespace Qt::StringLiterals;
 
 namespace tsuzuri {
 
@@ -34,11 +39,33 @@ MainWindow::MainWindow(QString programFolder, WindowServices services, QWidget* 
     ui_->linksTab->bind(s);
     ui_->uploadTab->bind(s);
     ui_->settingsTab->bind(s);
+    ui_->searchTab->bind(s);
 
     connect(ui_->quitAction, &QAction::triggered, this, &QWidget::close);
     connect(ui_->openInBrowserAction, &QAction::triggered, &s, [&s] { s.media().openInBrowser(); });
     connect(ui_->openSourceAction, &QAction::triggered, &s, [&s] { s.media().openSource(); });
     connect(ui_->aboutAction, &QAction::triggered, this, &MainWindow::showAboutBox);
+    connect(ui_->searchAction, &QAction::triggered, this, [this] {
+        ui_->tabs->setCurrentWidget(ui_->searchTab);
+        ui_->searchTab->focusQuery();
+    });
+    BackupController& backups = s.backups();
+    connect(ui_->backupAction, &QAction::triggered, &backups, &BackupController::backup);
+    connect(ui_->restoreAction, &QAction::triggered, &backups, &BackupController::restore);
+    connect(&backups, &BackupController::started, this, &MainWindow::showBackupProgress);
+    connect(&backups, &BackupController::progressChanged, this,
+            [this](int files, int filesTotal, qint64 bytes, qint64 total) {
+                if (!progress_)
+                    return;
+                progress_->setMaximum(total > 0 ? 1000 : qMax(filesTotal, 1));
+                progress_->setValue(total > 0 ? int(bytes * 1000 / total) : files);
+                progress_->setLabelText(progressLabel_ + u"\n"_s + u"%1 / %2 ファイル"_s.arg(files).arg(filesTotal));
+            });
+    connect(&backups, &BackupController::finished, this, [this] {
+        if (progress_)
+            progress_->deleteLater();
+        progress_ = nullptr;
+    });
     connect(&s, &DiarySession::focusRequested, this, [this](DiarySession::Focus f) { moveFocus(int(f)); });
     connect(&s, &DiarySession::diaryTabRequested, this, [this] { ui_->tabs->setCurrentWidget(ui_->diaryTab); });
     connect(&s, &DiarySession::startedUp, this, &MainWindow::centreWindow);
@@ -105,6 +132,18 @@ void MainWindow::centreWindow() {
     const int left = area.left() + (area.width() - outer.width()) / 2;
     const int top = area.top() + (area.height() - outer.height()) / 2;
     move(std::max(left, area.left()), std::max(top, area.top()));
+}
+
+// A long backup or restore shows how far it is and can be stopped; the window waits for it.
+void MainWindow::showBackupProgress(const QString& what) {
+    progressLabel_ = what;
+    progress_ = new QProgressDialog(what, u"中止"_s, 0, 0, this);
+    progress_->setWindowTitle(applicationTitle());
+    progress_->setWindowModality(Qt::WindowModal);
+    progress_->setMinimumDuration(400);
+    progress_->setAutoClose(false);
+    progress_->setAutoReset(false);
+    connect(progress_, &QProgressDialog::canceled, &session_->backups(), &BackupController::cancel);
 }
 
 void MainWindow::showAboutBox() {

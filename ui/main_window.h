@@ -3,6 +3,8 @@
 #include "ui/services.h"
 
 #include <QMainWindow>
+#include <QPointer>
+#include <QProgressDialog>
 
 #include <memory>
 
@@ -38,12 +40,15 @@ protected:
 private:
     void centreWindow();
     void showAboutBox();
+    void showBackupProgress(const QString& what);
     void moveFocus(int focus);
 
     std::unique_ptr<Ui::MainWindow> ui_;
     const WindowServices services_;
     std::unique_ptr<DiarySession> session_;
     bool ended_ = false;
+    QPointer<QProgressDialog> progress_;
+    QString progressLabel_;
 };
 
 } // namespace tsuzuri

@@ -73,6 +73,13 @@ QString withUpperCasePatterns(const QString& filter) {
     return filter.left(open + 1) + patterns.join(u' ') + u')';
 }
 
+std::optional<QString> QtFileChooser::saveFile(const QString& title, const QString& path, const QString& filter) {
+    const QString chosen = QFileDialog::getSaveFileName(parent_, title, path, filter);
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return chosen;
+}
+
 std::optional<QStringList> QtFileChooser::openFiles(const OpenFilesRequest& request) {
     QStringList filters = request.filters;
 #if !defined(Q_OS_WIN) && !defined(Q_OS_MACOS)

@@ -31,6 +31,7 @@ class QtFileChooser final : public FileChooser {
 public:
     void setParent(QWidget* parent) { parent_ = parent; }
     std::optional<QStringList> openFiles(const OpenFilesRequest& request) override;
+    std::optional<QString> saveFile(const QString& title, const QString& path, const QString& filter) override;
 
 private:
     QPointer<QWidget> parent_;

@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -54,6 +55,18 @@ Answer QtMessageBoxes::ask(const QString& text, Buttons buttons) {
     // A box closed without a button (the window system's close box) answers as its escape button.
     QAbstractButton* clicked = box->clickedButton() ? box->clickedButton() : box->escapeButton();
     return clicked ? Answer(clicked->property("answer").toInt()) : Answer::Cancel;
+}
+
+std::optional<QString> QtMessageBoxes::askText(const QString& text, const QString& initial) {
+    QInputDialog dialog(parent_);
+    dialog.setWindowTitle(applicationTitle());
+    dialog.setLabelText(QString(text).replace(u"\r\n"_s, u"\n"_s));
+    dialog.setTextValue(initial);
+    dialog.setOkButtonText(u"OK"_s);
+    dialog.setCancelButtonText(u"キャンセル"_s);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
 }
 
 QDate SystemClock::today() const {

@@ -19,6 +19,7 @@ public:
     // Boxes are modal to the parent when one is given (the main window, once it exists).
     void setParent(QWidget* parent) { parent_ = parent; }
     Answer ask(const QString& text, Buttons buttons) override;
+    std::optional<QString> askText(const QString& text, const QString& initial) override;
 
     // The box ask() runs: the title, no icon, the text with its line breaks, and its Japanese buttons.
     static std::unique_ptr<QMessageBox> makeBox(const QString& text, Buttons buttons, QWidget* parent = nullptr);
