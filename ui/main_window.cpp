@@ -94,6 +94,9 @@ MainWindow::~MainWindow() {
 
 bool MainWindow::start() {
     const bool started = session_->start();
+    // The diary is what the user came to write: the title box takes the typing from the start.
+    if (started)
+        ui_->diaryTab->focusTitle();
     if (!started && !ended_) {
         ended_ = true;
         emit programEnded();
