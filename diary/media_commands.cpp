@@ -96,33 +96,28 @@ bool MediaCommands::leaveBox() {
 }
 
 void MediaCommands::openInBrowser() {
-    s_.guarded([this] {
-        Launcher* launcher = s_.services_.launcher;
-        if (!launcher)
-            return;
-        const QString page = pageToOpen();
-        if (page.isEmpty())
-            return;
-        const Outcome started = launcher->start(launch::browserCommand(launcher->environment(), page));
-        if (!started.ok())
-            s_.tell(started);
+    openPage([](const launch::Environment& env, const QString& page) {
+        return std::optional<launch::Command>(launch::browserCommand(env, page));
     });
 }
 
 void MediaCommands::openSource() {
-    s_.guarded([this] {
+    openPage(launch::textEditorCommand);
+}
+
+void MediaCommands::openPage(
+    const std::function<std::optional<launch::Command>(const launch::Environment&, const QString&)>& command) {
+    s_.guarded([this, &command] {
         Launcher* launcher = s_.services_.launcher;
-        if (!launcher)
-            return;
-        const QString page = pageToOpen();
+        const QString page = launcher ? pageToOpen() : QString();
         if (page.isEmpty())
             return;
-        const std::optional<launch::Command> editor = launch::textEditorCommand(launcher->environment(), page);
+        const std::optional<launch::Command> program = command(launcher->environment(), page);
         Outcome started = Outcome::failure(Msg::NoTextEditor);
-        if (editor && editor->kind == launch::Command::Kind::Unavailable)
-            started = Outcome::failure(Msg::NoTerminalForEditor, {editor->displayName});
-        else if (editor)
-            started = launcher->start(*editor);
+        if (program && program->kind == launch::Command::Kind::Unavailable)
+            started = Outcome::failure(Msg::NoTerminalForEditor, {program->displayName});
+        else if (program)
+            started = launcher->start(*program);
         if (!started.ok())
             s_.tell(started);
     });

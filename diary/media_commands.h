@@ -1,7 +1,12 @@
 #pragma once
 
+#include "launch/launch_commands.h"
+
 #include <QString>
 #include <QStringList>
+
+#include <functional>
+#include <optional>
 
 namespace tsuzuri {
 
@@ -27,6 +32,8 @@ public:
 
 private:
     void attach(const QStringList& paths);
+    void
+    openPage(const std::function<std::optional<launch::Command>(const launch::Environment&, const QString&)>& command);
     QString pageToOpen();
 
     DiarySession& s_;

@@ -2,6 +2,7 @@
 
 #include "diary/diary_session.h"
 #include "ui/day_cell.h"
+#include "ui/plain_text.h"
 #include "ui_calendar_panel.h"
 
 #include <QKeyEvent>
@@ -9,15 +10,6 @@
 using namespace Qt::StringLiterals;
 
 namespace tsuzuri {
-
-namespace {
-
-void setTextIfOther(QLineEdit* box, const QString& text) {
-    if (box->text() != text)
-        box->setText(text);
-}
-
-} // namespace
 
 CalendarPanel::CalendarPanel(QWidget* parent) : QWidget(parent), ui_(std::make_unique<Ui::CalendarPanel>()) {
     ui_->setupUi(this);

@@ -90,12 +90,10 @@ void DiaryTab::showEditor() {
     ui_->mediaEdit->setAcceptDrops(!readOnly);
     showing_ = true;
     ui_->dateLabel->setText(e.date);
-    if (ui_->titleEdit->text() != e.title)
-        ui_->titleEdit->setText(e.title);
+    setTextIfOther(ui_->titleEdit, e.title);
     if (boxText(ui_->bodyEdit) != e.body)
         setBoxText(ui_->bodyEdit, e.body);
-    if (ui_->mediaEdit->text() != e.media)
-        ui_->mediaEdit->setText(e.media);
+    setTextIfOther(ui_->mediaEdit, e.media);
     showing_ = false;
 }
 

@@ -3,6 +3,7 @@
 #include "diary/diary_session.h"
 #include "diary/folder_commands.h"
 #include "ui/focus_hooks.h"
+#include "ui/plain_text.h"
 #include "ui_folder_bar.h"
 
 namespace tsuzuri {
@@ -48,8 +49,7 @@ void FolderBar::bind(DiarySession& session) {
 }
 
 void FolderBar::showFolder() {
-    if (ui_->folderEdit->text() != session_->folderText())
-        ui_->folderEdit->setText(session_->folderText());
+    setTextIfOther(ui_->folderEdit, session_->folderText());
     caption_ = session_->folderCaption();
     ui_->folderCaptionLabel->setAccessibleDescription(caption_);
     elideCaption();

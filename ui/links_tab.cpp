@@ -1,6 +1,7 @@
 #include "ui/links_tab.h"
 
 #include "diary/diary_session.h"
+#include "ui/plain_text.h"
 #include "ui_links_tab.h"
 
 #include <QLineEdit>
@@ -48,10 +49,8 @@ void LinksTab::showLinks() {
         paths_[k]->setReadOnly(session_->isReadOnly());
         titles_[k]->setReadOnly(session_->isReadOnly());
         const LinkPair& link = session_->links()[k];
-        if (paths_[k]->text() != link.path)
-            paths_[k]->setText(link.path);
-        if (titles_[k]->text() != link.title)
-            titles_[k]->setText(link.title);
+        setTextIfOther(paths_[k], link.path);
+        setTextIfOther(titles_[k], link.title);
     }
 }
 

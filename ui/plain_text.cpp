@@ -1,5 +1,6 @@
 #include "ui/plain_text.h"
 
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTextDocument>
 
@@ -13,6 +14,11 @@ QString boxText(const QPlainTextEdit* box) {
     QString text = box->document()->toRawText();
     text.replace(QChar::ParagraphSeparator, u"\r\n"_s);
     return text;
+}
+
+void setTextIfOther(QLineEdit* box, const QString& text) {
+    if (box->text() != text)
+        box->setText(text);
 }
 
 void setBoxText(QPlainTextEdit* box, QStringView text) {

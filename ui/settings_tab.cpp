@@ -3,6 +3,7 @@
 #include "diary/diary_session.h"
 #include "diary/folder_commands.h"
 #include "ui/check_value.h"
+#include "ui/plain_text.h"
 #include "ui_settings_tab.h"
 
 #include <QSignalBlocker>
@@ -35,10 +36,8 @@ void SettingsTab::showSettings() {
                                                            {ui_->imageHeightEdit, &s.imageHeight},
                                                            {ui_->videoWidthEdit, &s.videoWidth},
                                                            {ui_->videoHeightEdit, &s.videoHeight}};
-    for (const auto& [box, text] : boxes) {
-        if (box->text() != *text)
-            box->setText(*text);
-    }
+    for (const auto& [box, text] : boxes)
+        setTextIfOther(box, *text);
     setCheckValue(ui_->originalSizeCheck, s.originalSize);
     const QSignalBlocker classic(ui_->classicRulesButton);
     const QSignalBlocker law(ui_->lawRulesButton);

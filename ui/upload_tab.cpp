@@ -4,6 +4,7 @@
 #include "diary/folder_commands.h"
 #include "diary/upload_controller.h"
 #include "ui/check_value.h"
+#include "ui/plain_text.h"
 #include "ui_upload_tab.h"
 
 #include <QApplication>
@@ -21,11 +22,6 @@ QString dataSize(qint64 bytes) {
 
 // Steps of the bar when it counts bytes: a QProgressBar holds an int, a diary folder may not fit in one.
 constexpr int kBarSteps = 1000;
-
-void setTextIfOther(QLineEdit* box, const QString& text) {
-    if (box->text() != text)
-        box->setText(text);
-}
 
 } // namespace
 
