@@ -6,6 +6,10 @@
 #include <QStringList>
 #include <QTextStream>
 
+namespace tsuzuri {
+class PasswordStore;
+}
+
 namespace tsuzuri::cli {
 
 // The streams and defaults one run of the command-line tool works with; tests hand in buffers.
@@ -15,6 +19,7 @@ struct Context {
     QTextStream& in;
     QString defaultHome;      // the folder of the executable
     bool interactive = false; // standard input and error are a terminal
+    PasswordStore* passwords = nullptr; // the system keyring; none: the settings file alone
 };
 
 // The program folder and diary folder a command works on, from --home and --folder.

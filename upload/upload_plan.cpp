@@ -1,12 +1,15 @@
 #include "upload/upload_plan.h"
 
 #include "settings/diary_folder.h"
+#include "upload/sent_manifest.h"
 #include "store/paths.h"
 #include "store/textfile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QDateTime>
+#include <QLocale>
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -50,10 +53,12 @@ QStringList undecodableFiles(const QString& folder, const QString& folderName) {
     return found;
 }
 
-Command makeDir(const QString& remote) { return {Command::Kind::MakeDir, {}, remote, 0}; }
+Command makeDir(const QString& remote) { return {Command::Kind::MakeDir, {}, remote, 0, {}, 0}; }
 
-Command put(const QString& local, const QString& remote) {
-    return {Command::Kind::Put, QDir::toNativeSeparators(local), remote, QFileInfo(local).size()};
+Command put(const QString& local, const QString& remote, const QString& path) {
+    const QFileInfo info(local);
+    return {Command::Kind::Put, QDir::toNativeSeparators(local), remote, info.size(), path,
+            info.lastModified().toMSecsSinceEpoch()};
 }
 
 } // namespace
@@ -112,7 +117,7 @@ Outcome makePlan(const PlanRequest& request, Plan& plan) {
             return Outcome::failure(Msg::UploadEntryMissing, {entry});
 
         if (!isFolder) {
-            commands << put(local, r + name);
+            commands << put(local, r + name, name);
             continue;
         }
         commands << makeDir(r + name);
@@ -126,19 +131,31 @@ Outcome makePlan(const PlanRequest& request, Plan& plan) {
                 return Outcome::failure(Msg::UploadRefusedName, {shownName(f)});
             if (textfile::pathKind(diary, local + u'/' + f) != textfile::PathKind::File)
                 return Outcome::failure(Msg::UploadEntryInvalid, {entry + u'/' + f});
-            commands << put(local + u'/' + f, r + name + u'/' + f);
+            commands << put(local + u'/' + f, r + name + u'/' + f, name + u'/' + f);
         }
     }
-    commands << Command{Command::Kind::Close, {}, {}, 0} << Command{Command::Kind::Quit, {}, {}, 0};
+    commands << Command{Command::Kind::Close, {}, {}, 0, {}, 0} << Command{Command::Kind::Quit, {}, {}, 0, {}, 0};
 
-    plan.commands = std::move(commands);
-    for (const Command& c : std::as_const(plan.commands)) {
-        if (c.kind == Command::Kind::Put) {
+    for (const Command& c : std::as_const(commands)) {
+        if (c.kind != Command::Kind::Put) {
+            plan.commands << c;
+        } else if (request.sentBefore &&
+                   request.sentBefore->unchanged(c.path, QDir::fromNativeSeparators(c.localPath), c.size, c.modified)) {
+            ++plan.unchangedCount;
+        } else {
+            plan.commands << c;
             ++plan.fileCount;
             plan.byteCount += c.size;
         }
     }
     return Outcome::success();
+}
+
+Outcome describePlan(const Plan& plan) {
+    return Outcome::failure(Msg::UploadPlanned,
+                            {QString::number(plan.fileCount),
+                             QLocale::c().formattedDataSize(plan.byteCount, 1, QLocale::DataSizeTraditionalFormat),
+                             QString::number(plan.unchangedCount)});
 }
 
 } // namespace tsuzuri::upload
