@@ -47,6 +47,8 @@ std::optional<ServerAddress> serverAddress(const ConnectionSettings& c, Outcome*
     }
     if (a.host.isEmpty() || a.host == u"[]"_s)
         return fail(badHost);
+    // Names are compared with what was trusted for them; "FTP.example.jp" is the same server.
+    a.host = a.host.toLower();
     if (!port.isEmpty()) {
         const std::optional<int> n = portNumber(port);
         if (!n)

@@ -74,7 +74,11 @@ Outcome trustServer(const QString& home, const ServerIdentity& id) {
     if (!bytes.isEmpty() && !bytes.endsWith('\n'))
         bytes += '\n';
     if (ssh) {
-        const QString name = id.port == 22 ? id.host : u'[' + id.host + u"]:"_s + QString::number(id.port);
+        // As OpenSSH writes them: a bare name (an IPv6 literal without brackets) on port 22.
+        QString bare = id.host;
+        if (bare.startsWith(u'[') && bare.endsWith(u']'))
+            bare = bare.mid(1, bare.size() - 2);
+        const QString name = id.port == 22 ? bare : u'[' + bare + u"]:"_s + QString::number(id.port);
         bytes += (name + u' ' + id.keyType + u' ').toUtf8() + id.key.toBase64() + '\n';
     } else {
         bytes += (u"# "_s + hostPort(id.host, id.port) + u' ' + id.fingerprint() + u'\n').toUtf8() + pem(id.key);
