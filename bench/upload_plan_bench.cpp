@@ -22,7 +22,8 @@ struct Site {
         const QString image = home.path() + u"/diary/image"_s;
         QDir().mkpath(image);
         QDir().mkpath(home.path() + u"/ini"_s);
-        request = {home.path(), u"diary"_s, {u"ftp.example.jp"_s, u"me"_s, {}, u"www"_s, 0}, {u"[フォルダ]image"_s}, true};
+        request = {
+            home.path(), u"diary"_s, {u"ftp.example.jp"_s, u"me"_s, {}, u"www"_s, 0}, {u"[フォルダ]image"_s}, true};
         SentManifest sent = SentManifest::load(request.home, request.folder, request.connection);
         QByteArray bytes(50 * 1024, '\0');
         for (int i = 0; i < 1000; ++i) {
@@ -34,8 +35,8 @@ struct Site {
                 return;
             f.close();
             const QFileInfo info(f.fileName());
-            sent.arrived(u"image/"_s + name, {info.size(), info.lastModified().toMSecsSinceEpoch(),
-                                              *fileSha256(f.fileName())});
+            sent.arrived(u"image/"_s + name,
+                         {info.size(), info.lastModified().toMSecsSinceEpoch(), *fileSha256(f.fileName())});
         }
         sent.save();
         QFile edited(image + u"/photo0500.jpg"_s);
@@ -64,9 +65,13 @@ void plan(benchmark::State& state, bool touchedAll) {
 }
 
 // The usual case: the record read, 1,000 files looked at, the one whose size moved found.
-void BM_ChangedOnlyPlan_OneOf1000Edited(benchmark::State& state) { plan(state, false); }
+void BM_ChangedOnlyPlan_OneOf1000Edited(benchmark::State& state) {
+    plan(state, false);
+}
 // Every file's time moved (restored, copied): all 50 MB hashed again to find that nothing else changed.
-void BM_ChangedOnlyPlan_OneOf1000Edited_AllTimesMoved(benchmark::State& state) { plan(state, true); }
+void BM_ChangedOnlyPlan_OneOf1000Edited_AllTimesMoved(benchmark::State& state) {
+    plan(state, true);
+}
 
 } // namespace
 

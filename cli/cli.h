@@ -19,7 +19,9 @@ struct Context {
     QTextStream& in;
     QString defaultHome;      // the folder of the executable
     bool interactive = false; // standard input and error are a terminal
-    PasswordStore* passwords = nullptr; // the system keyring; none: the settings file alone
+
+    // The system keyring; none: the settings file alone.
+    PasswordStore* passwords = nullptr;
 };
 
 // The program folder and diary folder a command works on, from --home and --folder.

@@ -157,9 +157,12 @@ int runUpload(const QStringList& argsIn, Context& ctx) {
     request.home = target.home;
     request.folder = target.folder;
     ConnectionSettings& c = request.connection;
-    c = {read.host.value_or(QString()),      read.user.value_or(QString()),
-         read.password.value_or(QString()),  read.remoteDir.value_or(QString()),
-         read.deleteAfterUpload.value_or(0), protocol.value_or(read.protocol.value_or(Protocol::Ftp)),
+    c = {read.host.value_or(QString()),
+         read.user.value_or(QString()),
+         read.password.value_or(QString()),
+         read.remoteDir.value_or(QString()),
+         read.deleteAfterUpload.value_or(0),
+         protocol.value_or(read.protocol.value_or(Protocol::Ftp)),
          port.value_or(read.port.value_or(QString()))};
     if (passwordGiven)
         c.password = qEnvironmentVariable("TSUZURI_FTP_PASSWORD");

@@ -27,7 +27,9 @@ QKeychain::Error finish(QKeychain::Job& job) {
     return job.error();
 }
 
-Outcome failed(const QKeychain::Job& job) { return Outcome::failure(Msg::ErrorWithReason, {job.errorString()}); }
+Outcome failed(const QKeychain::Job& job) {
+    return Outcome::failure(Msg::ErrorWithReason, {job.errorString()});
+}
 
 } // namespace
 

@@ -20,7 +20,9 @@ QString hostOnly(const QString& text) {
 
 } // namespace
 
-QString passwordKey(const ConnectionSettings& s) { return s.user + u'@' + hostOnly(s.host).toLower(); }
+QString passwordKey(const ConnectionSettings& s) {
+    return s.user + u'@' + hostOnly(s.host).toLower();
+}
 
 ConnectionSettingsRead loadConnectionSettings(const QString& home, const QString& folder, PasswordStore* passwords) {
     ConnectionSettingsRead r = readConnectionSettings(home, folder);
@@ -49,8 +51,8 @@ ConnectionSaved saveConnectionSettings(const QString& home, const QString& folde
     ConnectionSettings file = s;
     const QString shownFile = QDir::toNativeSeparators(paths::connectionIni(home, folder));
     if (passwords && passwords->available()) {
-        const Outcome kept = s.password.isEmpty() ? passwords->remove(passwordKey(s))
-                                                  : passwords->write(passwordKey(s), s.password);
+        const Outcome kept =
+            s.password.isEmpty() ? passwords->remove(passwordKey(s)) : passwords->write(passwordKey(s), s.password);
         if (kept.ok())
             file.password.clear();
         else if (!s.password.isEmpty() && !wasInFile)

@@ -90,9 +90,12 @@ Outcome ensureIniFolder(const QString& home) {
 
 QString protocolName(Protocol p) {
     switch (p) {
-    case Protocol::Ftp: return u"FTP"_s;
-    case Protocol::Ftps: return u"FTPS"_s;
-    case Protocol::Sftp: return u"SFTP"_s;
+    case Protocol::Ftp:
+        return u"FTP"_s;
+    case Protocol::Ftps:
+        return u"FTPS"_s;
+    case Protocol::Sftp:
+        return u"SFTP"_s;
     }
     return {};
 }

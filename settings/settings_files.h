@@ -17,13 +17,13 @@ enum class Protocol { Ftp, Ftps, Sftp };
 
 // The FTP connection data of one diary folder (ini/app_<folder>.ini).
 struct ConnectionSettings {
-    QString host;                     // [FTP]: "host" or "host:port"
-    QString user;                     // [UID]
-    QString password;                 // [PSW]: empty in the file when the keyring holds it
-    QString remoteDir;                // [DIR]
-    int deleteAfterUpload = 0;        // [CHK]: check-box value 0, 1 or 2
+    QString host;                      // [FTP]: "host" or "host:port"
+    QString user;                      // [UID]
+    QString password;                  // [PSW]: empty in the file when the keyring holds it
+    QString remoteDir;                 // [DIR]
+    int deleteAfterUpload = 0;         // [CHK]: check-box value 0, 1 or 2
     Protocol protocol = Protocol::Ftp; // [PRT]FTPS or [PRT]SFTP; plain FTP writes no line
-    QString port = QString();         // [POR]; empty: the port in host, else the protocol's own
+    QString port = QString();          // [POR]; empty: the port in host, else the protocol's own
 };
 
 // The value of a [PRT] line, "FTP", "FTPS" or "SFTP", and back (any case; nothing for another text).

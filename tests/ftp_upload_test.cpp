@@ -53,8 +53,9 @@ protected:
         while (!server.canReadLine() && server.waitForReadyRead(10000)) {
         }
         const QByteArray first = server.readLine().trimmed();
-        ASSERT_TRUE(first.startsWith("PORT ")) << "the test FTP server did not start (is pyftpdlib installed for "
-                                               << TSUZURI_FTP_PYTHON << "?): " << server.readAllStandardError().toStdString();
+        ASSERT_TRUE(first.startsWith("PORT "))
+            << "the test FTP server did not start (is pyftpdlib installed for " << TSUZURI_FTP_PYTHON
+            << "?): " << server.readAllStandardError().toStdString();
         host = u"127.0.0.1:"_s + QString::fromLatin1(first.mid(5));
     }
     void stopServer() {
@@ -242,8 +243,9 @@ TEST_F(FtpUploadTest, Cli_AsksOnATerminal_NeedsYesWithoutOne_ExitZeroOnlyWhenEve
     EXPECT_EQ(cliUpload({page}, false), 2);
     EXPECT_TRUE(err.contains(u"--yes"_s)) << err.toStdString();
     EXPECT_EQ(cliUpload({page}, true, u"n\n"_s), 1);
-    EXPECT_TRUE(err.startsWith(u"送るファイル: 1 件（4 bytes）\n前回から変更がないため送らないファイル: 0 件\n"
-                               u"【 diary 】内の選択されたファイルを\n【 www 】配下にアップロードします。\nよろしいですか？"_s))
+    EXPECT_TRUE(
+        err.startsWith(u"送るファイル: 1 件（4 bytes）\n前回から変更がないため送らないファイル: 0 件\n"
+                       u"【 diary 】内の選択されたファイルを\n【 www 】配下にアップロードします。\nよろしいですか？"_s))
         << err.toStdString();
     EXPECT_EQ(cliUpload({u"--yes"_s, page}, false, {}, u"wrong"_s), 1);
     EXPECT_TRUE(err.contains(u"エラーが発生しました。\n530 "_s)) << err.toStdString();
@@ -302,13 +304,18 @@ TEST_F(FtpUploadTest, SessionUpload_ArrivesByteForByteThroughItsWorker_ThenTheIm
 }
 
 TEST(CurlFtpSessionTest, HostTextThatIsNoHostOrPort_AndLineBreaksInTheLogin_RefusedBeforeConnecting) {
-    for (const auto& [host, port, msg] :
-         {std::tuple{u""_s, u""_s, Msg::UploadBadHost}, {u"ftp://example.jp"_s, u""_s, Msg::UploadBadHost},
-          {u"example.jp:0"_s, u""_s, Msg::UploadBadHost}, {u"example.jp:65536"_s, u""_s, Msg::UploadBadHost},
-          {u"example.jp:21x"_s, u""_s, Msg::UploadBadHost}, {u"example.jp/www"_s, u""_s, Msg::UploadBadHost},
-          {u"me@example.jp"_s, u""_s, Msg::UploadBadHost}, {u"exa mple.jp"_s, u""_s, Msg::UploadBadHost},
-          {u"example.jp\r\nUSER x"_s, u""_s, Msg::UploadBadHost}, {u"[::1"_s, u""_s, Msg::UploadBadHost},
-          {u"example.jp"_s, u"22a"_s, Msg::UploadBadPort}, {u"example.jp:21"_s, u"0"_s, Msg::UploadBadPort}}) {
+    for (const auto& [host, port, msg] : {std::tuple{u""_s, u""_s, Msg::UploadBadHost},
+                                          {u"ftp://example.jp"_s, u""_s, Msg::UploadBadHost},
+                                          {u"example.jp:0"_s, u""_s, Msg::UploadBadHost},
+                                          {u"example.jp:65536"_s, u""_s, Msg::UploadBadHost},
+                                          {u"example.jp:21x"_s, u""_s, Msg::UploadBadHost},
+                                          {u"example.jp/www"_s, u""_s, Msg::UploadBadHost},
+                                          {u"me@example.jp"_s, u""_s, Msg::UploadBadHost},
+                                          {u"exa mple.jp"_s, u""_s, Msg::UploadBadHost},
+                                          {u"example.jp\r\nUSER x"_s, u""_s, Msg::UploadBadHost},
+                                          {u"[::1"_s, u""_s, Msg::UploadBadHost},
+                                          {u"example.jp"_s, u"22a"_s, Msg::UploadBadPort},
+                                          {u"example.jp:21"_s, u"0"_s, Msg::UploadBadPort}}) {
         CurlFtpSession s;
         EXPECT_FALSE(s.login({Protocol::Sftp, host, port, u"u"_s, u"p"_s, {}})) << host.toStdString();
         EXPECT_EQ(s.failure().msg, msg) << host.toStdString();
@@ -332,13 +339,15 @@ protected:
         return {GetParam() == Protocol::Ftps ? u"--tls"_s : u"--sftp"_s, root.filePath(name)};
     }
     UploadRequest site(bool onlyChanged = true) const {
-        UploadRequest r = request(u"www"_s, {u"[フォルダ]image"_s, u"[ファイル]200511.html"_s}, 0, u"secret"_s, GetParam());
+        UploadRequest r =
+            request(u"www"_s, {u"[フォルダ]image"_s, u"[ファイル]200511.html"_s}, 0, u"secret"_s, GetParam());
         r.onlyChanged = onlyChanged;
         return r;
     }
 };
 
-INSTANTIATE_TEST_SUITE_P(Protocols, ProtocolUploadTest, ::testing::Values(Protocol::Ftp, Protocol::Ftps, Protocol::Sftp),
+INSTANTIATE_TEST_SUITE_P(Protocols, ProtocolUploadTest,
+                         ::testing::Values(Protocol::Ftp, Protocol::Ftps, Protocol::Sftp),
                          [](const auto& info) { return protocolName(info.param).toStdString(); });
 
 TEST_P(ProtocolUploadTest, TrustedOnce_FullUpload_ThenOnlyTheEditedPage_ThenAnInterruptedRunResumes) {
@@ -362,7 +371,8 @@ TEST_P(ProtocolUploadTest, TrustedOnce_FullUpload_ThenOnlyTheEditedPage_ThenAnIn
     file(u"200511.html"_s, "PAGE"); // the same size, other bytes
     Plan plan;
     ASSERT_TRUE(planUpload(site(), plan).ok());
-    EXPECT_EQ(messageText(describePlan(plan)), u"送るファイル: 1 件（4 bytes）\r\n前回から変更がないため送らないファイル: 4 件"_s);
+    EXPECT_EQ(messageText(describePlan(plan)),
+              u"送るファイル: 1 件（4 bytes）\r\n前回から変更がないため送らないファイル: 4 件"_s);
     ASSERT_EQ(run(site()).outcome.msg, Msg::UploadDone);
     EXPECT_EQ(stored(), QStringList{u"www/200511.html"_s});
     EXPECT_EQ(bytesOf(remote(u"www/200511.html"_s)), "PAGE");

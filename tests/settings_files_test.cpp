@@ -159,8 +159,10 @@ TEST_F(SettingsFilesTest, ProtocolAndPortLines_OnlyWhenTheySaySomething_OldFiles
                  {Protocol::Sftp, u"2222"_s, "[PRT]SFTP\r\n[POR]2222\r\n"},
                  {Protocol::Ftp, u"2121"_s, "[POR]2121\r\n"}};
     for (const auto& c : cases) {
-        ASSERT_TRUE(writeConnectionSettings(home(), u"diary"_s, {u"h"_s, u"u"_s, u"p"_s, u"d"_s, 1, c.protocol, c.port}).ok());
-        EXPECT_EQ(file(paths::connectionIni(home(), u"diary"_s)), "[FTP]h\r\n[UID]u\r\n[PSW]p\r\n[DIR]d\r\n[CHK]1\r\n" + c.extra);
+        ASSERT_TRUE(
+            writeConnectionSettings(home(), u"diary"_s, {u"h"_s, u"u"_s, u"p"_s, u"d"_s, 1, c.protocol, c.port}).ok());
+        EXPECT_EQ(file(paths::connectionIni(home(), u"diary"_s)),
+                  "[FTP]h\r\n[UID]u\r\n[PSW]p\r\n[DIR]d\r\n[CHK]1\r\n" + c.extra);
         const ConnectionSettingsRead r = readConnectionSettings(home(), u"diary"_s);
         EXPECT_EQ(r.protocol, c.protocol);
         EXPECT_EQ(r.port, c.port);

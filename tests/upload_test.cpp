@@ -1,9 +1,9 @@
 #include "store/paths.h"
+#include "store/textfile.h"
+#include "upload/server_trust.h"
 #include "upload/upload_job.h"
 #include "upload/upload_plan.h"
 #include "upload/upload_runner.h"
-#include "upload/server_trust.h"
-#include "store/textfile.h"
 
 #include "diary/messages.h"
 
@@ -275,18 +275,24 @@ TEST(ServerTrustTest, KeysAndCertificatesAreRecordedForTheirHostAndPort_Fingerpr
     const QByteArray blob("\0\0\0\x0bssh-ed25519key", 19);
     for (const int port : {22, 2222})
         ASSERT_TRUE(trustServer(home.path(), {Protocol::Sftp, u"example.jp"_s, port, u"ssh-ed25519"_s, blob}).ok());
-    EXPECT_EQ(textfile::readFile(knownHostsFile(home.path())),
-              "example.jp ssh-ed25519 " + blob.toBase64() + "\n[example.jp]:2222 ssh-ed25519 " + blob.toBase64() + "\n");
-    for (const auto& [host, port, der] : {std::tuple{u"a.jp"_s, 21, "one"_ba}, {u"b.jp"_s, 21, "x"_ba},
-                                          {u"a.jp"_s, 990, "y"_ba}, {u"a.jp"_s, 21, "two"_ba}})
+    EXPECT_EQ(textfile::readFile(knownHostsFile(home.path())), "example.jp ssh-ed25519 " + blob.toBase64() +
+                                                                   "\n[example.jp]:2222 ssh-ed25519 " +
+                                                                   blob.toBase64() + "\n");
+    for (const auto& [host, port, der] : {std::tuple{u"a.jp"_s, 21, "one"_ba},
+                                          {u"b.jp"_s, 21, "x"_ba},
+                                          {u"a.jp"_s, 990, "y"_ba},
+                                          {u"a.jp"_s, 21, "two"_ba}})
         ASSERT_TRUE(trustServer(home.path(), {Protocol::Ftps, host, port, {}, der}).ok());
     EXPECT_EQ(trustedCertificates(home.path(), u"a.jp"_s, 21), (QList<QByteArray>{"one", "two"}));
 
     const QString cert = certificateFingerprint("one");
     const QString ssh = sshFingerprint(blob);
     EXPECT_TRUE(cert.startsWith(u"SHA256:"_s) && cert.count(u':') == 32);
-    for (const auto& [typed, fingerprint, same] :
-         {std::tuple{cert.mid(7).remove(u':').toLower(), cert, true}, {ssh.mid(7), ssh, true}, {ssh, ssh, true},
-          {ssh.toLower(), ssh, false}, {cert, ssh, false}, {u""_s, u"SHA256:"_s, false}})
+    for (const auto& [typed, fingerprint, same] : {std::tuple{cert.mid(7).remove(u':').toLower(), cert, true},
+                                                   {ssh.mid(7), ssh, true},
+                                                   {ssh, ssh, true},
+                                                   {ssh.toLower(), ssh, false},
+                                                   {cert, ssh, false},
+                                                   {u""_s, u"SHA256:"_s, false}})
         EXPECT_EQ(sameFingerprint(typed, fingerprint), same) << typed.toStdString();
 }

@@ -4,12 +4,12 @@
 #include "store/textfile.h"
 #include "upload/server_address.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QStringDecoder>
 
 #include <curl/curl.h>
+#include <openssl/evp.h>
 #include <openssl/ssl.h>
 #include <openssl/x509.h>
 #include <openssl/x509v3.h>
@@ -46,7 +46,8 @@ QString decodeReply(const QByteArray& line) {
 }
 
 int replyCode(const QByteArray& line) {
-    if (line.size() < 3 || !std::isdigit(uchar(line[0])) || !std::isdigit(uchar(line[1])) || !std::isdigit(uchar(line[2])))
+    if (line.size() < 3 || !std::isdigit(uchar(line[0])) || !std::isdigit(uchar(line[1])) ||
+        !std::isdigit(uchar(line[2])))
         return 0;
     return line.left(3).toInt();
 }
@@ -91,7 +92,7 @@ struct CurlFtpSession::Impl {
     CURLM* m = nullptr;
     CURL* h = nullptr;
     std::mutex wakeMutex; // cancel() may wake the multi handle from another thread
-    QByteArray base; // "ftp://host:port/", "sftp://host:port/~/"
+    QByteArray base;      // "ftp://host:port/", "sftp://host:port/~/"
     bool utf8 = false;
     bool sftp = false;
 
@@ -102,7 +103,8 @@ struct CurlFtpSession::Impl {
     QList<QByteArray> pinned; // FTPS: the certificates the user trusted for this host and port
     std::optional<ServerIdentity> shown;
     QString trustedBefore; // the fingerprint of the key or certificate it changed from
-    QCryptographicHash digest{QCryptographicHash::Sha256};
+    // OpenSSL's SHA-256 rather than Qt's: several times faster, and it runs on every byte sent.
+    std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> digest{EVP_MD_CTX_new(), &EVP_MD_CTX_free};
     QByteArray lastDigest;
     std::atomic<bool> cancelled{false};
     Outcome failure;
@@ -135,7 +137,7 @@ struct CurlFtpSession::Impl {
             return CURL_READFUNC_ABORT;
         }
         // What goes out is what the record of arrivals keeps, not what the file holds by the time it ends.
-        d->digest.addData(QByteArrayView(buffer, got));
+        EVP_DigestUpdate(d->digest.get(), buffer, size_t(got));
         return size_t(got);
     }
 
@@ -253,7 +255,8 @@ struct CurlFtpSession::Impl {
         curl_easy_setopt(h, CURLOPT_UPLOAD, kind == Request::Upload ? 1L : 0L);
         curl_easy_setopt(h, CURLOPT_NOBODY, kind == Request::Command ? 1L : 0L);
         curl_easy_setopt(h, CURLOPT_QUOTE, quote);
-        curl_easy_setopt(h, CURLOPT_INFILESIZE_LARGE, kind == Request::Upload ? curl_off_t(file->size()) : curl_off_t(-1));
+        curl_easy_setopt(h, CURLOPT_INFILESIZE_LARGE,
+                         kind == Request::Upload ? curl_off_t(file->size()) : curl_off_t(-1));
         const CURLcode rc = drive();
         curl_easy_setopt(h, CURLOPT_QUOTE, nullptr);
         return rc;
@@ -313,8 +316,8 @@ struct CurlFtpSession::Impl {
 
     bool fail(CURLcode rc) {
         if (shown && !trustedBefore.isEmpty()) {
-            const QString file = QDir::toNativeSeparators(sftp ? knownHostsFile(server.home)
-                                                                : trustedCertificatesFile(server.home));
+            const QString file =
+                QDir::toNativeSeparators(sftp ? knownHostsFile(server.home) : trustedCertificatesFile(server.home));
             const Msg m = sftp ? Msg::HostKeyChanged : Msg::CertificateChanged;
             return fail(Outcome::failure(m, {shown->shownHost(), trustedBefore, shown->fingerprint(), file}));
         }
@@ -384,27 +387,39 @@ struct CurlFtpSession::Impl {
     }
 };
 
-CurlFtpSession::CurlFtpSession() : d(std::make_unique<Impl>()) { initCurlOnce(); }
+CurlFtpSession::CurlFtpSession() : d(std::make_unique<Impl>()) {
+    initCurlOnce();
+}
 
-CurlFtpSession::~CurlFtpSession() { d->close(); }
+CurlFtpSession::~CurlFtpSession() {
+    d->close();
+}
 
-bool CurlFtpSession::utf8() const { return d->utf8; }
+bool CurlFtpSession::utf8() const {
+    return d->utf8;
+}
 
-Outcome CurlFtpSession::failure() const { return d->failure; }
+Outcome CurlFtpSession::failure() const {
+    return d->failure;
+}
 
 void CurlFtpSession::cancel() {
     d->cancelled = true;
     d->wake(); // out of its poll now, not at the next second
 }
 
-void CurlFtpSession::abandon() { d->close(); }
+void CurlFtpSession::abandon() {
+    d->close();
+}
 
 std::optional<ServerIdentity> CurlFtpSession::untrustedServer() const {
     // A key that changed since it was trusted is refused only; it is never offered for trust.
     return d->trustedBefore.isEmpty() ? d->shown : std::nullopt;
 }
 
-QByteArray CurlFtpSession::sentDigest() const { return d->lastDigest; }
+QByteArray CurlFtpSession::sentDigest() const {
+    return d->lastDigest;
+}
 
 bool CurlFtpSession::login(const ServerLogin& login) {
     d->close();
@@ -426,10 +441,11 @@ bool CurlFtpSession::login(const ServerLogin& login) {
     // libcurl judges the host name (no "/", "@", spaces …) so nothing typed can reshape the address.
     CURLU* u = curl_url();
     char* url = nullptr;
-    const bool hostOk = curl_url_set(u, CURLUPART_SCHEME, d->sftp ? "sftp" : "ftp", 0) == CURLUE_OK &&
-                        curl_url_set(u, CURLUPART_HOST, address->host.toUtf8().constData(), 0) == CURLUE_OK &&
-                        curl_url_set(u, CURLUPART_PORT, QByteArray::number(address->port).constData(), 0) == CURLUE_OK &&
-                        curl_url_get(u, CURLUPART_URL, &url, 0) == CURLUE_OK;
+    const bool hostOk =
+        curl_url_set(u, CURLUPART_SCHEME, d->sftp ? "sftp" : "ftp", 0) == CURLUE_OK &&
+        curl_url_set(u, CURLUPART_HOST, address->host.toUtf8().constData(), 0) == CURLUE_OK &&
+        curl_url_set(u, CURLUPART_PORT, QByteArray::number(address->port).constData(), 0) == CURLUE_OK &&
+        curl_url_get(u, CURLUPART_URL, &url, 0) == CURLUE_OK;
     if (hostOk)
         d->base = url;
     curl_free(url);
@@ -535,13 +551,16 @@ bool CurlFtpSession::execute(const Command& command, const SentBytes& sent) {
         return d->fail(Outcome::failure(Msg::UploadFileUnreadable, {command.localPath}));
     d->file = &file;
     d->sent = &sent;
-    d->digest.reset();
+    EVP_DigestInit_ex(d->digest.get(), EVP_sha256(), nullptr);
     d->lastDigest.clear();
     const CURLcode rc = d->perform(d->urlOf(*wire), Impl::Request::Upload);
     d->file = nullptr;
     d->sent = nullptr;
     if (rc == CURLE_OK) {
-        d->lastDigest = d->digest.result();
+        unsigned char md[EVP_MAX_MD_SIZE];
+        unsigned int n = 0;
+        if (EVP_DigestFinal_ex(d->digest.get(), md, &n) == 1)
+            d->lastDigest = QByteArray(reinterpret_cast<const char*>(md), int(n));
         return true;
     }
     if (d->readFailed)
@@ -549,6 +568,8 @@ bool CurlFtpSession::execute(const Command& command, const SentBytes& sent) {
     return d->fail(rc);
 }
 
-std::unique_ptr<FtpSession> makeCurlFtpSession() { return std::make_unique<CurlFtpSession>(); }
+std::unique_ptr<FtpSession> makeCurlFtpSession() {
+    return std::make_unique<CurlFtpSession>();
+}
 
 } // namespace tsuzuri::upload

@@ -9,14 +9,17 @@ namespace {
 std::optional<int> portNumber(const QString& text) {
     bool ok = false;
     const int n = text.toInt(&ok);
-    if (!ok || n < 1 || n > 65535 || !std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+    if (!ok || n < 1 || n > 65535 ||
+        !std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
         return std::nullopt;
     return n;
 }
 
 } // namespace
 
-int defaultPort(Protocol p) { return p == Protocol::Sftp ? 22 : 21; }
+int defaultPort(Protocol p) {
+    return p == Protocol::Sftp ? 22 : 21;
+}
 
 std::optional<ServerAddress> serverAddress(const ConnectionSettings& c, Outcome* why) {
     const auto fail = [&](Outcome o) -> std::optional<ServerAddress> {

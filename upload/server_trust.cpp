@@ -13,9 +13,13 @@ namespace tsuzuri::upload {
 
 namespace {
 
-int defaultPort(Protocol p) { return p == Protocol::Sftp ? 22 : 21; }
+int defaultPort(Protocol p) {
+    return p == Protocol::Sftp ? 22 : 21;
+}
 
-QString hostPort(const QString& host, int port) { return host + u':' + QString::number(port); }
+QString hostPort(const QString& host, int port) {
+    return host + u':' + QString::number(port);
+}
 
 QByteArray pem(const QByteArray& der) {
     QByteArray out = "-----BEGIN CERTIFICATE-----\n";
@@ -32,9 +36,9 @@ QString canonical(QString f) {
         f = f.mid(7);
     const QString hex = QString(f).remove(u':');
     const bool isHex = hex.size() == 64 && std::all_of(hex.begin(), hex.end(), [](QChar c) {
-        const QChar l = c.toLower();
-        return (l >= u'0' && l <= u'9') || (l >= u'a' && l <= u'f');
-    });
+                           const QChar l = c.toLower();
+                           return (l >= u'0' && l <= u'9') || (l >= u'a' && l <= u'f');
+                       });
     return isHex ? hex.toUpper() : f;
 }
 
@@ -64,8 +68,12 @@ QString ServerIdentity::shownHost() const {
     return port == defaultPort(protocol) ? host : hostPort(host, port);
 }
 
-QString knownHostsFile(const QString& home) { return paths::iniFolder(home) + u"/known_hosts"_s; }
-QString trustedCertificatesFile(const QString& home) { return paths::iniFolder(home) + u"/trusted_certs.pem"_s; }
+QString knownHostsFile(const QString& home) {
+    return paths::iniFolder(home) + u"/known_hosts"_s;
+}
+QString trustedCertificatesFile(const QString& home) {
+    return paths::iniFolder(home) + u"/trusted_certs.pem"_s;
+}
 
 Outcome trustServer(const QString& home, const ServerIdentity& id) {
     const bool ssh = id.protocol == Protocol::Sftp;

@@ -1,14 +1,14 @@
 #include "upload/upload_plan.h"
 
 #include "settings/diary_folder.h"
-#include "upload/sent_manifest.h"
 #include "store/paths.h"
 #include "store/textfile.h"
+#include "upload/sent_manifest.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QDateTime>
 #include <QLocale>
 
 #include <dirent.h>
@@ -20,7 +20,9 @@ namespace tsuzuri::upload {
 
 namespace {
 
-bool hasLineBreak(QStringView s) { return s.contains(u'\r') || s.contains(u'\n'); }
+bool hasLineBreak(QStringView s) {
+    return s.contains(u'\r') || s.contains(u'\n');
+}
 
 // The name as the message shows it: the breaks made visible, so the user sees where they are.
 QString shownName(QString s) {
@@ -44,8 +46,8 @@ QStringList undecodableFiles(const QString& folder, const QString& folderName) {
             continue;
         QString shown = folderName + u'/';
         for (const char byte : raw)
-            shown += uchar(byte) < 0x80 ? QString(QLatin1Char(byte))
-                                        : u'%' + QString::number(uchar(byte), 16).toUpper();
+            shown +=
+                uchar(byte) < 0x80 ? QString(QLatin1Char(byte)) : u'%' + QString::number(uchar(byte), 16).toUpper();
         found << shown;
     }
     ::closedir(dir);
@@ -53,11 +55,17 @@ QStringList undecodableFiles(const QString& folder, const QString& folderName) {
     return found;
 }
 
-Command makeDir(const QString& remote) { return {Command::Kind::MakeDir, {}, remote, 0, {}, 0}; }
+Command makeDir(const QString& remote) {
+    return {Command::Kind::MakeDir, {}, remote, 0, {}, 0};
+}
 
 Command put(const QString& local, const QString& remote, const QString& path) {
     const QFileInfo info(local);
-    return {Command::Kind::Put, QDir::toNativeSeparators(local), remote, info.size(), path,
+    return {Command::Kind::Put,
+            QDir::toNativeSeparators(local),
+            remote,
+            info.size(),
+            path,
             info.lastModified().toMSecsSinceEpoch()};
 }
 
@@ -76,10 +84,14 @@ QString remoteBase(const QString& rootText) {
 
 QString Command::text() const {
     switch (kind) {
-    case Kind::MakeDir: return u"MKDIR \""_s + remotePath + u'"';
-    case Kind::Put: return u"PUT \""_s + localPath + u"\" "_s + remotePath;
-    case Kind::Close: return u"close"_s;
-    case Kind::Quit: return u"QUIT"_s;
+    case Kind::MakeDir:
+        return u"MKDIR \""_s + remotePath + u'"';
+    case Kind::Put:
+        return u"PUT \""_s + localPath + u"\" "_s + remotePath;
+    case Kind::Close:
+        return u"close"_s;
+    case Kind::Quit:
+        return u"QUIT"_s;
     }
     return {};
 }

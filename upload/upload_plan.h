@@ -17,11 +17,11 @@ QString remoteBase(const QString& rootText);
 struct Command {
     enum class Kind { MakeDir, Put, Close, Quit };
     Kind kind = Kind::Close;
-    QString localPath;  // Put: the file to send, in the platform's path form (native separators)
-    QString remotePath; // MakeDir, Put: "/"-separated; relative when the base directory is empty
-    qint64 size = 0;    // Put: the file's size when the plan was made, for progress
+    QString localPath;        // Put: the file to send, in the platform's path form (native separators)
+    QString remotePath;       // MakeDir, Put: "/"-separated; relative when the base directory is empty
+    qint64 size = 0;          // Put: the file's size when the plan was made, for progress
     QString path = QString(); // Put: the file inside the diary folder, "/"-separated ("image/a.jpg")
-    qint64 modified = 0; // Put: its change time when the plan was made, ms since the epoch
+    qint64 modified = 0;      // Put: its change time when the plan was made, ms since the epoch
 
     // The command as text: MKDIR "remote", PUT "local" remote, close, QUIT.
     QString text() const;
@@ -39,9 +39,9 @@ struct Plan {
 class SentManifest;
 
 struct PlanRequest {
-    QString home;     // program folder
-    QString folder;   // diary folder name, as typed
-    QString rootText; // txtRoot, as typed
+    QString home;         // program folder
+    QString folder;       // diary folder name, as typed
+    QString rootText;     // txtRoot, as typed
     QStringList selected; // upload list entries in list order: "[フォルダ]image", "[ファイル]200511.html"
     // When set, a file this record holds with its size and SHA-256 as they are now is left out; every
     // directory is still made.

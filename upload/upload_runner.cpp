@@ -15,7 +15,9 @@ namespace tsuzuri::upload {
 namespace {
 
 // The same file however the path was spelled; a vanished file gives the empty text.
-QString identity(const QString& path) { return QFileInfo(path).canonicalFilePath(); }
+QString identity(const QString& path) {
+    return QFileInfo(path).canonicalFilePath();
+}
 
 // Deletes the plain files directly inside image that are in sent; never a subfolder, never a file that
 // did not go out in this run (a photo dropped in during the upload, or one the run never reached).
@@ -39,9 +41,8 @@ Outcome cleanImageFolder(const QString& imageFolder, const QSet<QString>& sent, 
 } // namespace
 
 Outcome planUpload(const UploadRequest& request, Plan& plan) {
-    const SentManifest sent = request.onlyChanged
-                                  ? SentManifest::load(request.home, request.folder, request.connection)
-                                  : SentManifest();
+    const SentManifest sent =
+        request.onlyChanged ? SentManifest::load(request.home, request.folder, request.connection) : SentManifest();
     return makePlan({request.home, request.folder, request.connection.remoteDir, request.selected,
                      request.onlyChanged ? &sent : nullptr},
                     plan);
@@ -144,8 +145,8 @@ UploadResult UploadRunner::run(const UploadRequest& request, const ProgressCallb
 
     // A cancel that came after the last file leaves the local files alone: deleting is never a surprise.
     const bool cleanUpWanted = !m_cancelled && request.connection.deleteAfterUpload == 1 &&
-        std::any_of(request.selected.cbegin(), request.selected.cend(),
-                    [](const QString& e) { return e.contains(u"[フォルダ]image"_s); });
+                               std::any_of(request.selected.cbegin(), request.selected.cend(),
+                                           [](const QString& e) { return e.contains(u"[フォルダ]image"_s); });
     if (cleanUpWanted)
         result.cleanUp = cleanImageFolder(paths::imageFolder(request.home, request.folder), arrived, result.deleted);
     return result;

@@ -66,7 +66,8 @@ public:
     explicit UploadRunner(FtpSession& session) : m_session(session) {}
 
     // Plans, logs in, carries out the commands in order and stops at the first failure (nothing further
-    // is sent). Each file that arrives is recorded at once in the folder's record of this target. When every file arrived and chksaku is 1, and some selected entry contains
+    // is sent). Each file that arrives is recorded at once in the folder's record of this target. When every file
+    // arrived and chksaku is 1, and some selected entry contains
     // "[フォルダ]image", deletes the plain files directly inside the diary folder's image folder, but only
     // those that went to the server in this run. progress is called on run()'s thread, often.
     UploadResult run(const UploadRequest& request, const ProgressCallback& progress = {});
