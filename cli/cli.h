@@ -6,6 +6,10 @@
 #include <QStringList>
 #include <QTextStream>
 
+namespace tsuzuri {
+class PasswordStore;
+}
+
 namespace tsuzuri::cli {
 
 // The streams and defaults one run of the command-line tool works with; tests hand in buffers.
@@ -15,6 +19,9 @@ struct Context {
     QTextStream& in;
     QString defaultHome;      // the folder of the executable
     bool interactive = false; // standard input and error are a terminal
+
+    // The system keyring; none: the settings file alone.
+    PasswordStore* passwords = nullptr;
 };
 
 // The program folder and diary folder a command works on, from --home and --folder.

@@ -1,4 +1,5 @@
 #include "cli/cli.h"
+#include "settings/keychain_password_store.h"
 
 #include <QCoreApplication>
 #include <QStringConverter>
@@ -16,6 +17,8 @@ int main(int argc, char** argv) {
     in.setEncoding(QStringConverter::Utf8);
     tsuzuri::cli::Context ctx{out, err, in, QCoreApplication::applicationDirPath(),
                               isatty(STDIN_FILENO) && isatty(STDERR_FILENO)};
+    tsuzuri::KeychainPasswordStore keyring;
+    ctx.passwords = &keyring;
     QStringList args = app.arguments();
     args.removeFirst();
     const int rc = tsuzuri::cli::runCli(args, ctx);

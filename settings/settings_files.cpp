@@ -36,7 +36,7 @@ struct Tagged {
 };
 
 // Walks the lines; for each, the first tag (in table order) it holds decides. Returns false on a bad
-// check-box value, having applied every line before it.
+// check-box value or a value apply refuses, having applied every line before it.
 template <size_t N, typename Apply> bool walk(const QString& text, const std::array<Tagged, N>& tags, Apply&& apply) {
     for (QStringView line : textfile::splitLines(text)) {
         for (size_t t = 0; t < N; ++t) {
@@ -45,11 +45,10 @@ template <size_t N, typename Apply> bool walk(const QString& text, const std::ar
             const QString value = valueOf(line);
             if (tags[t].isCheck) {
                 const std::optional<int> n = checkValue(value);
-                if (!n)
+                if (!n || !apply(t, QString(), *n))
                     return false;
-                apply(t, QString(), *n);
-            } else {
-                apply(t, value, 0);
+            } else if (!apply(t, value, 0)) {
+                return false;
             }
             break;
         }
@@ -89,12 +88,40 @@ Outcome ensureIniFolder(const QString& home) {
 
 } // namespace
 
+QString protocolName(Protocol p) {
+    switch (p) {
+    case Protocol::Ftp:
+        return u"FTP"_s;
+    case Protocol::Ftps:
+        return u"FTPS"_s;
+    case Protocol::Sftp:
+        return u"SFTP"_s;
+    }
+    return {};
+}
+
+std::optional<Protocol> protocolFromName(QStringView name) {
+    for (const Protocol p : {Protocol::Ftp, Protocol::Ftps, Protocol::Sftp}) {
+        if (name.trimmed().compare(protocolName(p), Qt::CaseInsensitive) == 0)
+            return p;
+    }
+    return std::nullopt;
+}
+
 ConnectionSettingsRead parseConnectionSettings(QByteArrayView bytes) {
-    static constexpr std::array<Tagged, 5> tags{
-        {{u"[FTP]", false}, {u"[UID]", false}, {u"[PSW]", false}, {u"[DIR]", false}, {u"[CHK]", true}}};
+    static constexpr std::array<Tagged, 7> tags{{{u"[FTP]", false},
+                                                 {u"[UID]", false},
+                                                 {u"[PSW]", false},
+                                                 {u"[DIR]", false},
+                                                 {u"[CHK]", true},
+                                                 {u"[PRT]", false},
+                                                 {u"[POR]", false}}};
     ConnectionSettingsRead r;
     r.exists = true;
+    r.protocol = Protocol::Ftp;
+    r.port = QString();
     const QString text = textfile::decode(bytes);
+    bool unknownProtocol = false;
     r.failed = !walk(text, tags, [&](size_t t, const QString& v, int n) {
         switch (t) {
         case 0:
@@ -109,10 +136,18 @@ ConnectionSettingsRead parseConnectionSettings(QByteArrayView bytes) {
         case 3:
             r.remoteDir = v;
             break;
-        default:
+        case 4:
             r.deleteAfterUpload = n;
             break;
+        case 5:
+            r.protocol = protocolFromName(v);
+            unknownProtocol = !r.protocol;
+            break;
+        default:
+            r.port = v.trimmed();
+            break;
         }
+        return !unknownProtocol;
     });
     return r;
 }
@@ -148,17 +183,23 @@ SizeSettingsRead parseSizeSettings(QByteArrayView bytes) {
             r.holidays = n == 0 ? HolidayRules::Classic : HolidayRules::Law;
             break;
         }
+        return true;
     });
     return r;
 }
 
 std::optional<QByteArray> renderConnectionSettings(const ConnectionSettings& s, Outcome* why) {
-    return renderLines({{u"接続先"_s, u"[FTP]"_s + s.host},
-                        {u"ユーザーID"_s, u"[UID]"_s + s.user},
-                        {u"パスワード"_s, u"[PSW]"_s + s.password},
-                        {u"アップロード先"_s, u"[DIR]"_s + s.remoteDir},
-                        {QString(), u"[CHK]"_s + QString::number(s.deleteAfterUpload)}},
-                       why);
+    QList<std::pair<QString, QString>> lines{{u"接続先"_s, u"[FTP]"_s + s.host},
+                                             {u"ユーザーID"_s, u"[UID]"_s + s.user},
+                                             {u"パスワード"_s, u"[PSW]"_s + s.password},
+                                             {u"アップロード先"_s, u"[DIR]"_s + s.remoteDir},
+                                             {QString(), u"[CHK]"_s + QString::number(s.deleteAfterUpload)}};
+    // Plain FTP on the usual port keeps the five lines every version reads.
+    if (s.protocol != Protocol::Ftp)
+        lines.append({QString(), u"[PRT]"_s + protocolName(s.protocol)});
+    if (!s.port.isEmpty())
+        lines.append({u"ポート"_s, u"[POR]"_s + s.port});
+    return renderLines(lines, why);
 }
 
 SizeSettings defaultSizes() {

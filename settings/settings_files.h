@@ -11,14 +11,24 @@
 
 namespace tsuzuri {
 
+// How the upload reaches the server: plain FTP, FTP with explicit TLS (AUTH TLS, the data channel
+// protected too), or SFTP over SSH.
+enum class Protocol { Ftp, Ftps, Sftp };
+
 // The FTP connection data of one diary folder (ini/app_<folder>.ini).
 struct ConnectionSettings {
-    QString host;              // [FTP]
-    QString user;              // [UID]
-    QString password;          // [PSW]
-    QString remoteDir;         // [DIR]
-    int deleteAfterUpload = 0; // [CHK]: check-box value 0, 1 or 2
+    QString host;                      // [FTP]: "host" or "host:port"
+    QString user;                      // [UID]
+    QString password;                  // [PSW]: empty in the file when the keyring holds it
+    QString remoteDir;                 // [DIR]
+    int deleteAfterUpload = 0;         // [CHK]: check-box value 0, 1 or 2
+    Protocol protocol = Protocol::Ftp; // [PRT]FTPS or [PRT]SFTP; plain FTP writes no line
+    QString port = QString();          // [POR]; empty: the port in host, else the protocol's own
 };
+
+// The value of a [PRT] line, "FTP", "FTPS" or "SFTP", and back (any case; nothing for another text).
+QString protocolName(Protocol p);
+std::optional<Protocol> protocolFromName(QStringView name);
 
 // The display sizes of one diary folder (ini/etc_<folder>.ini).
 struct SizeSettings {
@@ -41,11 +51,16 @@ Outcome checkSizes(SizeSettings& s);
 // What reading a settings file found. Only keys the file holds are set; the window keeps the others
 // as they are. A failure (a check-box value that is not a whole number 0..2) stops the reading: the keys
 // read before it are set, failed is true.
+// A protocol the file does not name (a hand-edited "[PRT]FTPES") fails the reading too: falling back to
+// plain FTP would send the password in clear to a server the user meant to reach safely.
 struct ConnectionSettingsRead {
     bool exists = false;
     bool failed = false;
     std::optional<QString> host, user, password, remoteDir;
     std::optional<int> deleteAfterUpload;
+    // Set whenever the file exists: a file without these lines is plain FTP on the usual port.
+    std::optional<Protocol> protocol;
+    std::optional<QString> port;
 };
 struct SizeSettingsRead {
     bool exists = false;

@@ -96,6 +96,15 @@ enum class Msg {
     DiaryFolderNameInvalid, // %1 = the name
     UploadEntryInvalid,     // %1 = the list entry; no tag, or a name that is not directly in the folder
     UploadNamesUndecodable, // %1 = the files, one per line, their undecodable bytes as %XX
+    UploadBadPort,          // %1 = port text
+    UploadTlsRefused,       // %1 = host; the server does not take AUTH TLS
+    CertificateNotTrusted,  // %1 = host, %2 = fingerprint; a question: trust it?
+    HostKeyNotTrusted,      // %1 = host, %2 = fingerprint; a question: trust it?
+    CertificateChanged,     // %1 = host, %2 = fingerprint trusted, %3 = fingerprint now, %4 = file
+    HostKeyChanged,         // %1 = host, %2 = fingerprint trusted, %3 = fingerprint now, %4 = file
+    UploadPlanned,          // %1 = files to send, %2 = their size, %3 = files left out as unchanged
+    PasswordInFile,         // %1 = settings file path; no keyring on this system
+    PasswordKeyringFailed,  // %1 = settings file path, %2 = the keyring's reason
 };
 
 // Result of a core operation: ok, or the message to show and its arguments.

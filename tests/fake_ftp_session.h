@@ -31,8 +31,8 @@ public:
     bool blockPuts = false;                                        // a Put waits until cancel()
     std::function<void(const Command&)> during;
 
-    bool login(const QString& host, const QString& user, const QString& password) override {
-        login_ = QStringList{host, user, password};
+    bool login(const ServerLogin& l) override {
+        login_ = QStringList{l.host, l.user, l.password};
         if (refuseLogin)
             m_reason = Outcome::failure(Msg::ErrorWithReason, {*refuseLogin});
         return !refuseLogin;
@@ -82,7 +82,7 @@ private:
     class Forwarding final : public FtpSession {
     public:
         explicit Forwarding(FakeFtpSession& fake) : fake_(fake) {}
-        bool login(const QString& h, const QString& u, const QString& p) override { return fake_.login(h, u, p); }
+        bool login(const ServerLogin& l) override { return fake_.login(l); }
         bool execute(const Command& c, const SentBytes& sent) override { return fake_.execute(c, sent); }
         void abandon() override { fake_.abandon(); }
         Outcome failure() const override { return fake_.failure(); }

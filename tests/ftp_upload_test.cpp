@@ -1,4 +1,4 @@
-// The upload against a real FTP server (pyftpdlib) on a free loopback port.
+// The upload against real servers on free loopback ports: FTP and FTPS (pyftpdlib), SFTP (asyncssh).
 
 #include "cli/cli.h"
 #include "diary/diary_session.h"
@@ -7,6 +7,7 @@
 #include "fakes.h"
 #include "settings/settings_files.h"
 #include "upload/curl_ftp_client.h"
+#include "upload/server_trust.h"
 #include "upload/upload_runner.h"
 
 #include <QDir>
@@ -41,7 +42,9 @@ protected:
     }
     void TearDown() override { stopServer(); }
 
+    // --tls or --sftp with the server's key file: the same file gives the same key again.
     void startServer(const QStringList& extra = {}) {
+        log.clear();
         server.start(QString::fromUtf8(TSUZURI_FTP_PYTHON),
                      QStringList{QString::fromUtf8(TSUZURI_SOURCE_DIR) + u"/tests/ftp_server.py"_s, u"--home"_s,
                                  serverHome(), u"--user"_s, u"tsuzuri"_s, u"--password"_s, u"secret"_s} +
@@ -50,8 +53,9 @@ protected:
         while (!server.canReadLine() && server.waitForReadyRead(10000)) {
         }
         const QByteArray first = server.readLine().trimmed();
-        ASSERT_TRUE(first.startsWith("PORT ")) << "the test FTP server did not start (is pyftpdlib installed for "
-                                               << TSUZURI_FTP_PYTHON << "?): " << server.readAllStandardError().toStdString();
+        ASSERT_TRUE(first.startsWith("PORT "))
+            << "the test FTP server did not start (is pyftpdlib installed for " << TSUZURI_FTP_PYTHON
+            << "?): " << server.readAllStandardError().toStdString();
         host = u"127.0.0.1:"_s + QString::fromLatin1(first.mid(5));
     }
     void stopServer() {
@@ -62,6 +66,17 @@ protected:
         server.waitForReadyRead(50);
         log += server.readAllStandardOutput();
         return log.count("LOGIN ");
+    }
+    // The files the server received since the last call, in order.
+    QStringList stored() {
+        logins();
+        QStringList files;
+        for (const QByteArray& line : log.split('\n')) {
+            if (line.startsWith("STORED "))
+                files << QString::fromUtf8(line.mid(7));
+        }
+        log.clear();
+        return files;
     }
 
     QString home() const { return root.filePath(u"prog"_s); }
@@ -91,8 +106,8 @@ protected:
     }
 
     UploadRequest request(const QString& rootText, QStringList selected, int chksaku = 0,
-                          const QString& password = u"secret"_s) const {
-        return {home(), u"diary"_s, {host, u"tsuzuri"_s, password, rootText, chksaku}, std::move(selected)};
+                          const QString& password = u"secret"_s, Protocol protocol = Protocol::Ftp) const {
+        return {home(), u"diary"_s, {host, u"tsuzuri"_s, password, rootText, chksaku, protocol}, std::move(selected)};
     }
     UploadResult run(const UploadRequest& r, const UploadRunner::ProgressCallback& progress = {}) {
         CurlFtpSession session;
@@ -229,7 +244,8 @@ TEST_F(FtpUploadTest, Cli_AsksOnATerminal_NeedsYesWithoutOne_ExitZeroOnlyWhenEve
     EXPECT_TRUE(err.contains(u"--yes"_s)) << err.toStdString();
     EXPECT_EQ(cliUpload({page}, true, u"n\n"_s), 1);
     EXPECT_TRUE(
-        err.startsWith(u"【 diary 】内の選択されたファイルを\n【 www 】配下にアップロードします。\nよろしいですか？"_s))
+        err.startsWith(u"送るファイル: 1 件（4 bytes）\n前回から変更がないため送らないファイル: 0 件\n"
+                       u"【 diary 】内の選択されたファイルを\n【 www 】配下にアップロードします。\nよろしいですか？"_s))
         << err.toStdString();
     EXPECT_EQ(cliUpload({u"--yes"_s, page}, false, {}, u"wrong"_s), 1);
     EXPECT_TRUE(err.contains(u"エラーが発生しました。\n530 "_s)) << err.toStdString();
@@ -241,11 +257,27 @@ TEST_F(FtpUploadTest, Cli_AsksOnATerminal_NeedsYesWithoutOne_ExitZeroOnlyWhenEve
     EXPECT_EQ(logins(), 0);
 
     EXPECT_EQ(cliUpload({page}, true, u"y\n"_s), 0) << err.toStdString();
+    EXPECT_TRUE(err.contains(u"[1/1] 200511.html"_s)) << err.toStdString();
     EXPECT_EQ(cliUpload({u"--yes"_s, page}, false), 0) << err.toStdString();
     EXPECT_EQ(out, u"アップロード完了\n"_s);
-    EXPECT_TRUE(err.contains(u"[1/1] 200511.html"_s)) << err.toStdString();
-    EXPECT_EQ(logins(), 2);
+    EXPECT_EQ(stored(), QStringList{u"www/200511.html"_s}) << "the second run had nothing to send";
+    qputenv("TSUZURI_FTP_PASSWORD", "secret"); // wins over the file's wrong one
+    EXPECT_EQ(cliUpload({u"--yes"_s, u"--all"_s, page}, false, {}, u"wrong"_s), 0) << err.toStdString();
+    qunsetenv("TSUZURI_FTP_PASSWORD");
+    EXPECT_EQ(stored(), QStringList{u"www/200511.html"_s});
     EXPECT_EQ(bytesOf(remote(u"www/200511.html"_s)), "page");
+
+    // An SFTP server nobody trusted yet: without a terminal only its fingerprint, given back, trusts it.
+    stopServer();
+    startServer({u"--sftp"_s, root.filePath(u"key"_s)});
+    const QStringList sftp{u"--yes"_s, u"--protocol"_s, u"sftp"_s, page};
+    EXPECT_EQ(cliUpload(sftp, false), 1);
+    const QString fingerprint = err.section(u"--trust-fingerprint "_s, 1).trimmed();
+    EXPECT_TRUE(fingerprint.startsWith(u"SHA256:"_s)) << err.toStdString();
+    EXPECT_EQ(cliUpload(sftp + QStringList{u"--trust-fingerprint"_s, u"SHA256:other"_s}, false), 1);
+    EXPECT_EQ(logins(), 0);
+    EXPECT_EQ(cliUpload(sftp + QStringList{u"--trust-fingerprint"_s, fingerprint}, false), 0) << err.toStdString();
+    EXPECT_EQ(stored(), QStringList{u"www/200511.html"_s});
 }
 
 // The session's upload end to end: its worker thread, the libcurl session and the server, with the clean-up.
@@ -272,15 +304,118 @@ TEST_F(FtpUploadTest, SessionUpload_ArrivesByteForByteThroughItsWorker_ThenTheIm
 }
 
 TEST(CurlFtpSessionTest, HostTextThatIsNoHostOrPort_AndLineBreaksInTheLogin_RefusedBeforeConnecting) {
-    for (const QString& host : {u""_s, u"ftp://example.jp"_s, u"example.jp:0"_s, u"example.jp:65536"_s,
-                                u"example.jp:21x"_s, u"example.jp/www"_s, u"me@example.jp"_s, u"exa mple.jp"_s,
-                                u"example.jp\r\nUSER x"_s, u"[::1"_s}) {
+    for (const auto& [host, port, msg] : {std::tuple{u""_s, u""_s, Msg::UploadBadHost},
+                                          {u"ftp://example.jp"_s, u""_s, Msg::UploadBadHost},
+                                          {u"example.jp:0"_s, u""_s, Msg::UploadBadHost},
+                                          {u"example.jp:65536"_s, u""_s, Msg::UploadBadHost},
+                                          {u"example.jp:21x"_s, u""_s, Msg::UploadBadHost},
+                                          {u"example.jp/www"_s, u""_s, Msg::UploadBadHost},
+                                          {u"me@example.jp"_s, u""_s, Msg::UploadBadHost},
+                                          {u"exa mple.jp"_s, u""_s, Msg::UploadBadHost},
+                                          {u"example.jp\r\nUSER x"_s, u""_s, Msg::UploadBadHost},
+                                          {u"[::1"_s, u""_s, Msg::UploadBadHost},
+                                          {u"example.jp"_s, u"22a"_s, Msg::UploadBadPort},
+                                          {u"example.jp:21"_s, u"0"_s, Msg::UploadBadPort}}) {
         CurlFtpSession s;
-        EXPECT_FALSE(s.login(host, u"u"_s, u"p"_s)) << host.toStdString();
-        EXPECT_EQ(s.failure().msg, Msg::UploadBadHost) << host.toStdString();
+        EXPECT_FALSE(s.login({Protocol::Sftp, host, port, u"u"_s, u"p"_s, {}})) << host.toStdString();
+        EXPECT_EQ(s.failure().msg, msg) << host.toStdString();
     }
     CurlFtpSession s;
-    EXPECT_FALSE(s.login(u"example.jp"_s, u"u\r\nDELE x"_s, u"p"_s));
+    EXPECT_FALSE(s.login({Protocol::Ftp, u"example.jp"_s, {}, u"u\r\nDELE x"_s, u"p"_s, {}}));
     EXPECT_EQ(s.failure().msg, Msg::UploadBadLogin);
-    EXPECT_FALSE(s.login(u"example.jp"_s, u"u"_s, u"p\nx"_s));
+    EXPECT_FALSE(s.login({Protocol::Ftps, u"example.jp"_s, {}, u"u"_s, u"p\nx"_s, {}}));
+}
+
+// The three protocols end to end: trust, a full upload, only the edited page, an interrupted run resumed.
+class ProtocolUploadTest : public FtpUploadTest, public ::testing::WithParamInterface<Protocol> {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(QDir(root.path()).mkpath(u"prog/diary/image"_s) && QDir(root.path()).mkpath(u"server"_s));
+        startServer(keyOption());
+    }
+    QStringList keyOption(const QString& name = u"key.pem"_s) const {
+        if (GetParam() == Protocol::Ftp)
+            return {};
+        return {GetParam() == Protocol::Ftps ? u"--tls"_s : u"--sftp"_s, root.filePath(name)};
+    }
+    UploadRequest site(bool onlyChanged = true) const {
+        UploadRequest r =
+            request(u"www"_s, {u"[フォルダ]image"_s, u"[ファイル]200511.html"_s}, 0, u"secret"_s, GetParam());
+        r.onlyChanged = onlyChanged;
+        return r;
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Protocols, ProtocolUploadTest,
+                         ::testing::Values(Protocol::Ftp, Protocol::Ftps, Protocol::Sftp),
+                         [](const auto& info) { return protocolName(info.param).toStdString(); });
+
+TEST_P(ProtocolUploadTest, TrustedOnce_FullUpload_ThenOnlyTheEditedPage_ThenAnInterruptedRunResumes) {
+    for (int i = 0; i < 4; ++i)
+        file(u"image/p%1.jpg"_s.arg(i), QByteArray(20000 + i, char('a' + i)));
+    file(u"200511.html"_s, "page");
+
+    UploadResult r = run(site());
+    if (GetParam() != Protocol::Ftp) {
+        ASSERT_TRUE(r.untrusted) << messageText(r.outcome).toStdString();
+        EXPECT_EQ(r.outcome.msg, GetParam() == Protocol::Sftp ? Msg::HostKeyNotTrusted : Msg::CertificateNotTrusted);
+        EXPECT_EQ(r.outcome.args, (QStringList{u"127.0.0.1:"_s + host.section(u':', 1), r.untrusted->fingerprint()}));
+        EXPECT_EQ(logins(), 0) << "nothing may go out before the server is trusted";
+        ASSERT_TRUE(trustServer(home(), *r.untrusted).ok());
+        r = run(site());
+    }
+    ASSERT_EQ(r.outcome.msg, Msg::UploadDone) << messageText(r.outcome).toStdString();
+    EXPECT_EQ(stored().size(), 5);
+    EXPECT_EQ(bytesOf(remote(u"www/image/p3.jpg"_s)), bytesOf(diary(u"image/p3.jpg"_s)));
+
+    file(u"200511.html"_s, "PAGE"); // the same size, other bytes
+    Plan plan;
+    ASSERT_TRUE(planUpload(site(), plan).ok());
+    EXPECT_EQ(messageText(describePlan(plan)),
+              u"送るファイル: 1 件（4 bytes）\r\n前回から変更がないため送らないファイル: 4 件"_s);
+    ASSERT_EQ(run(site()).outcome.msg, Msg::UploadDone);
+    EXPECT_EQ(stored(), QStringList{u"www/200511.html"_s});
+    EXPECT_EQ(bytesOf(remote(u"www/200511.html"_s)), "PAGE");
+
+    for (int i = 0; i < 4; ++i)
+        file(u"image/p%1.jpg"_s.arg(i), "edited");
+    CurlFtpSession session;
+    UploadRunner runner(session);
+    r = runner.run(site(), [&](const UploadProgress& p) {
+        if (p.filesDone == 2)
+            runner.cancel();
+    });
+    EXPECT_EQ(r.outcome.msg, Msg::UploadCancelled);
+    EXPECT_EQ(stored(), (QStringList{u"www/image/p0.jpg"_s, u"www/image/p1.jpg"_s}));
+    ASSERT_EQ(run(site()).outcome.msg, Msg::UploadDone);
+    EXPECT_EQ(stored(), (QStringList{u"www/image/p2.jpg"_s, u"www/image/p3.jpg"_s}));
+    ASSERT_EQ(run(site(false)).outcome.msg, Msg::UploadDone);
+    EXPECT_EQ(stored().size(), 5) << "everything goes without the shortcut";
+}
+
+TEST_P(ProtocolUploadTest, AKeyThatChangedSinceItWasTrusted_IsRefusedWithAWarning_AndNotOfferedForTrust) {
+    if (GetParam() == Protocol::Ftp)
+        GTEST_SKIP() << "plain FTP has no key";
+    file(u"200511.html"_s, "page");
+    UploadResult r = run(site());
+    ASSERT_TRUE(r.untrusted);
+    ASSERT_TRUE(trustServer(home(), *r.untrusted).ok());
+    const QString trusted = r.untrusted->fingerprint();
+    stopServer();
+    startServer(keyOption(u"other-key.pem"_s) + QStringList{u"--port"_s, host.section(u':', 1)});
+
+    r = run(site());
+    EXPECT_FALSE(r.untrusted);
+    EXPECT_EQ(r.outcome.msg, GetParam() == Protocol::Sftp ? Msg::HostKeyChanged : Msg::CertificateChanged);
+    EXPECT_EQ(r.outcome.args.value(1), trusted);
+    EXPECT_NE(r.outcome.args.value(2), trusted);
+    EXPECT_EQ(logins(), 0);
+}
+
+TEST_F(FtpUploadTest, FtpsToAServerThatRefusesAuthTls_IsReported_BeforeThePasswordGoesOut) {
+    file(u"200511.html"_s, "page");
+    const UploadResult r = run(request(u"www"_s, {u"[ファイル]200511.html"_s}, 0, u"secret"_s, Protocol::Ftps));
+    EXPECT_EQ(r.outcome.msg, Msg::UploadTlsRefused) << messageText(r.outcome).toStdString();
+    EXPECT_FALSE(r.untrusted);
+    EXPECT_EQ(logins(), 0);
 }

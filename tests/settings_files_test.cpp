@@ -1,4 +1,5 @@
 #include "settings/diary_folder.h"
+#include "settings/password_store.h"
 #include "settings/settings_files.h"
 #include "store/paths.h"
 #include "store/textfile.h"
@@ -146,4 +147,83 @@ TEST(DiaryFolderName, OneFolderNameDirectlyInsideTheProgramFolder_NotTheSettings
     // An upload entry names anything directly inside the diary folder, whatever its name.
     EXPECT_TRUE(isEntryName(u"ini"));
     EXPECT_FALSE(isEntryName(u"../ini/app_diary.ini"));
+}
+
+TEST_F(SettingsFilesTest, ProtocolAndPortLines_OnlyWhenTheySaySomething_OldFilesArePlainFtp_UnknownProtocolFails) {
+    const struct {
+        Protocol protocol;
+        QString port;
+        QByteArray extra;
+    } cases[] = {{Protocol::Ftp, {}, ""},
+                 {Protocol::Ftps, {}, "[PRT]FTPS\r\n"},
+                 {Protocol::Sftp, u"2222"_s, "[PRT]SFTP\r\n[POR]2222\r\n"},
+                 {Protocol::Ftp, u"2121"_s, "[POR]2121\r\n"}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(
+            writeConnectionSettings(home(), u"diary"_s, {u"h"_s, u"u"_s, u"p"_s, u"d"_s, 1, c.protocol, c.port}).ok());
+        EXPECT_EQ(file(paths::connectionIni(home(), u"diary"_s)),
+                  "[FTP]h\r\n[UID]u\r\n[PSW]p\r\n[DIR]d\r\n[CHK]1\r\n" + c.extra);
+        const ConnectionSettingsRead r = readConnectionSettings(home(), u"diary"_s);
+        EXPECT_EQ(r.protocol, c.protocol);
+        EXPECT_EQ(r.port, c.port);
+    }
+    EXPECT_EQ(parseConnectionSettings("[PRT]sftp\r\n").protocol, Protocol::Sftp);
+    EXPECT_TRUE(parseConnectionSettings("[FTP]h\r\n[PRT]FTPES\r\n").failed) << "never plain FTP by mistake";
+}
+
+namespace {
+struct FakeKeyring final : PasswordStore {
+    bool up = true;
+    std::optional<QString> refusal;
+    QHash<QString, QString> saved;
+    bool available() override { return up; }
+    std::optional<QString> read(const QString& key, Outcome*) override {
+        return saved.contains(key) ? std::optional(saved[key]) : std::nullopt;
+    }
+    Outcome write(const QString& key, const QString& password) override {
+        if (refusal)
+            return Outcome::failure(Msg::ErrorWithReason, {*refusal});
+        saved[key] = password;
+        return {};
+    }
+    Outcome remove(const QString& key) override {
+        saved.remove(key);
+        return {};
+    }
+};
+} // namespace
+
+TEST_F(SettingsFilesTest, Password_InTheKeyringWhenThereIsOne_ElseInTheFileSaidOnce_AFilesOwnPasswordWins) {
+    FakeKeyring keyring;
+    ConnectionSettings s{u"FTP.example.jp:990"_s, u"me"_s, u"pw;[x"_s, u"www"_s, 0, Protocol::Ftps};
+    const QString ini = paths::connectionIni(home(), u"diary"_s);
+    const auto save = [&] { return saveConnectionSettings(home(), u"diary"_s, s, &keyring); };
+    const auto loaded = [&] { return loadConnectionSettings(home(), u"diary"_s, &keyring).password.value_or(u"-"_s); };
+
+    ConnectionSaved saved = save();
+    EXPECT_TRUE(saved.outcome.ok() && saved.notice.ok());
+    EXPECT_EQ(file(ini), "[FTP]FTP.example.jp:990\r\n[UID]me\r\n[PSW]\r\n[DIR]www\r\n[CHK]0\r\n[PRT]FTPS\r\n");
+    EXPECT_EQ(keyring.saved.value(u"me@ftp.example.jp"_s), u"pw;[x"_s);
+    EXPECT_EQ(loaded(), u"pw;[x"_s);
+
+    keyring.up = false;
+    saved = save();
+    EXPECT_EQ(saved.notice.msg, Msg::PasswordInFile);
+    EXPECT_TRUE(file(ini).contains("[PSW]pw;[x\r\n"));
+    EXPECT_TRUE(save().notice.ok()) << "said once, when the password lands in the file";
+    keyring.up = true;
+    keyring.saved[u"me@ftp.example.jp"_s] = u"stale"_s;
+    EXPECT_EQ(loaded(), u"pw;[x"_s);
+
+    keyring.refusal = u"locked"_s;
+    s.password = u"new"_s;
+    saved = save();
+    EXPECT_EQ(saved.notice.msg, Msg::PasswordKeyringFailed);
+    EXPECT_EQ(saved.notice.args, (QStringList{QDir::toNativeSeparators(ini), u"locked"_s}));
+    EXPECT_TRUE(file(ini).contains("[PSW]new\r\n"));
+
+    keyring.refusal.reset();
+    s.password.clear();
+    EXPECT_TRUE(save().outcome.ok());
+    EXPECT_FALSE(keyring.saved.contains(u"me@ftp.example.jp"_s)) << "an emptied password leaves no copy behind";
 }

@@ -1,10 +1,13 @@
 #include "store/paths.h"
+#include "store/textfile.h"
+#include "upload/server_trust.h"
 #include "upload/upload_job.h"
 #include "upload/upload_plan.h"
 #include "upload/upload_runner.h"
 
 #include "diary/messages.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -238,4 +241,58 @@ TEST_F(UploadTest, Job_DeliversProgressThenTheResultOnTheCallingThread) {
     ASSERT_TRUE(finished);
     ASSERT_FALSE(progressThreads.isEmpty());
     EXPECT_EQ(progressThreads.count(loop.thread()), progressThreads.size());
+}
+
+TEST_F(UploadTest, OnlyChanged_LeavesOutWhatArrivedAsItIs_HashingAgainWhenTheTimeMoved_AllSendsEverything) {
+    const auto puts = [&](bool onlyChanged) {
+        FakeFtpSession s;
+        UploadRequest r = request({u"[フォルダ]image"_s, u"[ファイル]calender.css"_s});
+        r.onlyChanged = onlyChanged;
+        EXPECT_EQ(UploadRunner(s).run(r).outcome.msg, Msg::UploadDone);
+        return s.commands.filter(u"PUT "_s).size();
+    };
+    EXPECT_EQ(puts(true), 3);
+    EXPECT_EQ(puts(true), 0);
+    const auto touch = [&](const QString& rel, int seconds) {
+        QFile f(diary(rel));
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.setFileTime(QDateTime::currentDateTime().addSecs(seconds), QFileDevice::FileModificationTime);
+    };
+    touch(u"image/a.jpg"_s, 60); // the same bytes at another time
+    file(u"image/b.jpg"_s, "BBBBBB");
+    touch(u"image/b.jpg"_s, 120); // the same size, other bytes
+    const UploadRequest same = request({u"[フォルダ]image"_s});
+    Plan plan;
+    ASSERT_TRUE(planUpload({same.home, same.folder, same.connection, same.selected, true}, plan).ok());
+    EXPECT_EQ(plan.fileCount, 1);
+    EXPECT_EQ(plan.unchangedCount, 1);
+    EXPECT_EQ(puts(true), 1);
+    EXPECT_EQ(puts(false), 3);
+}
+
+TEST(ServerTrustTest, KeysAndCertificatesAreRecordedForTheirHostAndPort_FingerprintsCompareAsUsersTypeThem) {
+    QTemporaryDir home;
+    const QByteArray blob("\0\0\0\x0bssh-ed25519key", 19);
+    for (const int port : {22, 2222})
+        ASSERT_TRUE(trustServer(home.path(), {Protocol::Sftp, u"example.jp"_s, port, u"ssh-ed25519"_s, blob}).ok());
+    EXPECT_EQ(textfile::readFile(knownHostsFile(home.path())), "example.jp ssh-ed25519 " + blob.toBase64() +
+                                                                   "\n[example.jp]:2222 ssh-ed25519 " +
+                                                                   blob.toBase64() + "\n");
+    for (const auto& [host, port, der] : {std::tuple{u"a.jp"_s, 21, "one"_ba},
+                                          {u"b.jp"_s, 21, "x"_ba},
+                                          {u"a.jp"_s, 990, "y"_ba},
+                                          {u"a.jp"_s, 21, "two"_ba}})
+        ASSERT_TRUE(trustServer(home.path(), {Protocol::Ftps, host, port, {}, der}).ok());
+    EXPECT_EQ(trustedCertificates(home.path(), u"a.jp"_s, 21), (QList<QByteArray>{"one", "two"}));
+
+    const QString cert = certificateFingerprint("one");
+    const QString ssh = sshFingerprint(blob);
+    EXPECT_TRUE(cert.startsWith(u"SHA256:"_s) && cert.count(u':') == 32);
+    for (const auto& [typed, fingerprint, same] : {std::tuple{cert.mid(7).remove(u':').toLower(), cert, true},
+                                                   {ssh.mid(7), ssh, true},
+                                                   {ssh, ssh, true},
+                                                   {ssh.toLower(), ssh, false},
+                                                   {cert, ssh, false},
+                                                   {u""_s, u"SHA256:"_s, false}})
+        EXPECT_EQ(sameFingerprint(typed, fingerprint), same) << typed.toStdString();
 }

@@ -3,10 +3,13 @@
 #include "settings/diary_folder.h"
 #include "store/paths.h"
 #include "store/textfile.h"
+#include "upload/sent_manifest.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -17,7 +20,9 @@ namespace tsuzuri::upload {
 
 namespace {
 
-bool hasLineBreak(QStringView s) { return s.contains(u'\r') || s.contains(u'\n'); }
+bool hasLineBreak(QStringView s) {
+    return s.contains(u'\r') || s.contains(u'\n');
+}
 
 // The name as the message shows it: the breaks made visible, so the user sees where they are.
 QString shownName(QString s) {
@@ -41,8 +46,8 @@ QStringList undecodableFiles(const QString& folder, const QString& folderName) {
             continue;
         QString shown = folderName + u'/';
         for (const char byte : raw)
-            shown += uchar(byte) < 0x80 ? QString(QLatin1Char(byte))
-                                        : u'%' + QString::number(uchar(byte), 16).toUpper();
+            shown +=
+                uchar(byte) < 0x80 ? QString(QLatin1Char(byte)) : u'%' + QString::number(uchar(byte), 16).toUpper();
         found << shown;
     }
     ::closedir(dir);
@@ -50,10 +55,18 @@ QStringList undecodableFiles(const QString& folder, const QString& folderName) {
     return found;
 }
 
-Command makeDir(const QString& remote) { return {Command::Kind::MakeDir, {}, remote, 0}; }
+Command makeDir(const QString& remote) {
+    return {Command::Kind::MakeDir, {}, remote, 0, {}, 0};
+}
 
-Command put(const QString& local, const QString& remote) {
-    return {Command::Kind::Put, QDir::toNativeSeparators(local), remote, QFileInfo(local).size()};
+Command put(const QString& local, const QString& remote, const QString& path) {
+    const QFileInfo info(local);
+    return {Command::Kind::Put,
+            QDir::toNativeSeparators(local),
+            remote,
+            info.size(),
+            path,
+            info.lastModified().toMSecsSinceEpoch()};
 }
 
 } // namespace
@@ -71,10 +84,14 @@ QString remoteBase(const QString& rootText) {
 
 QString Command::text() const {
     switch (kind) {
-    case Kind::MakeDir: return u"MKDIR \""_s + remotePath + u'"';
-    case Kind::Put: return u"PUT \""_s + localPath + u"\" "_s + remotePath;
-    case Kind::Close: return u"close"_s;
-    case Kind::Quit: return u"QUIT"_s;
+    case Kind::MakeDir:
+        return u"MKDIR \""_s + remotePath + u'"';
+    case Kind::Put:
+        return u"PUT \""_s + localPath + u"\" "_s + remotePath;
+    case Kind::Close:
+        return u"close"_s;
+    case Kind::Quit:
+        return u"QUIT"_s;
     }
     return {};
 }
@@ -112,7 +129,7 @@ Outcome makePlan(const PlanRequest& request, Plan& plan) {
             return Outcome::failure(Msg::UploadEntryMissing, {entry});
 
         if (!isFolder) {
-            commands << put(local, r + name);
+            commands << put(local, r + name, name);
             continue;
         }
         commands << makeDir(r + name);
@@ -126,19 +143,31 @@ Outcome makePlan(const PlanRequest& request, Plan& plan) {
                 return Outcome::failure(Msg::UploadRefusedName, {shownName(f)});
             if (textfile::pathKind(diary, local + u'/' + f) != textfile::PathKind::File)
                 return Outcome::failure(Msg::UploadEntryInvalid, {entry + u'/' + f});
-            commands << put(local + u'/' + f, r + name + u'/' + f);
+            commands << put(local + u'/' + f, r + name + u'/' + f, name + u'/' + f);
         }
     }
-    commands << Command{Command::Kind::Close, {}, {}, 0} << Command{Command::Kind::Quit, {}, {}, 0};
+    commands << Command{Command::Kind::Close, {}, {}, 0, {}, 0} << Command{Command::Kind::Quit, {}, {}, 0, {}, 0};
 
-    plan.commands = std::move(commands);
-    for (const Command& c : std::as_const(plan.commands)) {
-        if (c.kind == Command::Kind::Put) {
+    for (const Command& c : std::as_const(commands)) {
+        if (c.kind != Command::Kind::Put) {
+            plan.commands << c;
+        } else if (request.sentBefore &&
+                   request.sentBefore->unchanged(c.path, QDir::fromNativeSeparators(c.localPath), c.size, c.modified)) {
+            ++plan.unchangedCount;
+        } else {
+            plan.commands << c;
             ++plan.fileCount;
             plan.byteCount += c.size;
         }
     }
     return Outcome::success();
+}
+
+Outcome describePlan(const Plan& plan) {
+    return Outcome::failure(Msg::UploadPlanned,
+                            {QString::number(plan.fileCount),
+                             QLocale::c().formattedDataSize(plan.byteCount, 1, QLocale::DataSizeTraditionalFormat),
+                             QString::number(plan.unchangedCount)});
 }
 
 } // namespace tsuzuri::upload

@@ -2,6 +2,7 @@
 
 #include "store/outcome.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -16,9 +17,11 @@ QString remoteBase(const QString& rootText);
 struct Command {
     enum class Kind { MakeDir, Put, Close, Quit };
     Kind kind = Kind::Close;
-    QString localPath;  // Put: the file to send, in the platform's path form (native separators)
-    QString remotePath; // MakeDir, Put: "/"-separated; relative when the base directory is empty
-    qint64 size = 0;    // Put: the file's size when the plan was made, for progress
+    QString localPath;        // Put: the file to send, in the platform's path form (native separators)
+    QString remotePath;       // MakeDir, Put: "/"-separated; relative when the base directory is empty
+    qint64 size = 0;          // Put: the file's size when the plan was made, for progress
+    QString path = QString(); // Put: the file inside the diary folder, "/"-separated ("image/a.jpg")
+    qint64 modified = 0;      // Put: its change time when the plan was made, ms since the epoch
 
     // The command as text: MKDIR "remote", PUT "local" remote, close, QUIT.
     QString text() const;
@@ -28,15 +31,21 @@ struct Command {
 
 struct Plan {
     QList<Command> commands;
-    int fileCount = 0;    // Put commands
-    qint64 byteCount = 0; // their sizes together
+    int fileCount = 0;      // Put commands
+    qint64 byteCount = 0;   // their sizes together
+    int unchangedCount = 0; // files left out because they arrived before as they are now
 };
 
+class SentManifest;
+
 struct PlanRequest {
-    QString home;     // program folder
-    QString folder;   // diary folder name, as typed
-    QString rootText; // txtRoot, as typed
+    QString home;         // program folder
+    QString folder;       // diary folder name, as typed
+    QString rootText;     // txtRoot, as typed
     QStringList selected; // upload list entries in list order: "[フォルダ]image", "[ファイル]200511.html"
+    // When set, a file this record holds with its size and SHA-256 as they are now is left out; every
+    // directory is still made.
+    const SentManifest* sentBefore = nullptr;
 };
 
 // The commands of one upload, in order: the directories of the base one level at a time, then per
@@ -51,6 +60,10 @@ struct PlanRequest {
 // when a selected entry is no longer in the diary folder (UploadEntryMissing); when a file in a selected
 // folder has a name this system cannot decode (UploadNamesUndecodable).
 Outcome makePlan(const PlanRequest& request, Plan& plan);
+
+// What a plan sends, for the question before the run: UploadPlanned with the count of files, their size
+// ("1.5 MB") and the count left out as unchanged.
+Outcome describePlan(const Plan& plan);
 
 // The tags of the upload list.
 inline constexpr QStringView kFolderTag = u"[フォルダ]";

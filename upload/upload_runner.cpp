@@ -1,6 +1,7 @@
 #include "upload/upload_runner.h"
 
 #include "store/paths.h"
+#include "upload/sent_manifest.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,7 +15,9 @@ namespace tsuzuri::upload {
 namespace {
 
 // The same file however the path was spelled; a vanished file gives the empty text.
-QString identity(const QString& path) { return QFileInfo(path).canonicalFilePath(); }
+QString identity(const QString& path) {
+    return QFileInfo(path).canonicalFilePath();
+}
 
 // Deletes the plain files directly inside image that are in sent; never a subfolder, never a file that
 // did not go out in this run (a photo dropped in during the upload, or one the run never reached).
@@ -37,6 +40,18 @@ Outcome cleanImageFolder(const QString& imageFolder, const QSet<QString>& sent, 
 
 } // namespace
 
+Outcome planUpload(const UploadRequest& request, Plan& plan) {
+    const SentManifest sent =
+        request.onlyChanged ? SentManifest::load(request.home, request.folder, request.connection) : SentManifest();
+    return makePlan({request.home, request.folder, request.connection.remoteDir, request.selected,
+                     request.onlyChanged ? &sent : nullptr},
+                    plan);
+}
+
+bool hasUploadRecord(const QString& home, const QString& folder, const ConnectionSettings& connection) {
+    return QFileInfo::exists(SentManifest::fileFor(home, folder, connection));
+}
+
 void UploadRunner::cancel() {
     m_cancelled = true;
     m_session.cancel();
@@ -48,14 +63,20 @@ UploadResult UploadRunner::run(const UploadRequest& request, const ProgressCallb
         if (progress)
             progress(p);
     };
+    SentManifest sent = SentManifest::load(request.home, request.folder, request.connection);
+    bool recording = false;
     const auto stopped = [&] {
         m_session.abandon();
         result.outcome = m_cancelled ? Outcome::failure(Msg::UploadCancelled) : m_session.failure();
+        if (recording)
+            sent.save();
         return result;
     };
 
     Plan plan;
-    result.outcome = makePlan({request.home, request.folder, request.connection.remoteDir, request.selected}, plan);
+    result.outcome = makePlan({request.home, request.folder, request.connection.remoteDir, request.selected,
+                               request.onlyChanged ? &sent : nullptr},
+                              plan);
     if (!result.outcome.ok())
         return result;
 
@@ -64,11 +85,25 @@ UploadResult UploadRunner::run(const UploadRequest& request, const ProgressCallb
     p.bytesTotal = plan.byteCount;
     report(p);
 
-    if (m_cancelled || !m_session.login(request.connection.host, request.connection.user, request.connection.password))
+    const ConnectionSettings& c = request.connection;
+    if (m_cancelled || !m_session.login({c.protocol, c.host, c.port, c.user, c.password, request.home})) {
+        result.untrusted = m_cancelled ? std::nullopt : m_session.untrustedServer();
         return stopped();
+    }
+    QStringList going;
+    for (const Command& c : std::as_const(plan.commands)) {
+        if (c.kind == Command::Kind::Put)
+            going << c.path;
+    }
+    if (const Outcome o = sent.forget(going); !o.ok()) {
+        m_session.abandon();
+        result.outcome = o;
+        return result;
+    }
+    recording = true;
 
     const QDir diary(paths::diaryFolder(request.home, request.folder));
-    QSet<QString> sent;
+    QSet<QString> arrived;
     for (const Command& c : std::as_const(plan.commands)) {
         const bool isPut = c.kind == Command::Kind::Put;
         const bool isEnd = c.kind == Command::Kind::Close || c.kind == Command::Kind::Quit;
@@ -91,7 +126,13 @@ UploadResult UploadRunner::run(const UploadRequest& request, const ProgressCallb
         if (!ok)
             return stopped();
         if (isPut) {
-            sent.insert(identity(QDir::fromNativeSeparators(c.localPath)));
+            const QString local = QDir::fromNativeSeparators(c.localPath);
+            QByteArray digest = m_session.sentDigest();
+            if (digest.isEmpty())
+                digest = fileSha256(local).value_or(QByteArray());
+            if (!digest.isEmpty())
+                sent.arrived(c.path, {c.size, c.modified, digest});
+            arrived.insert(identity(local));
             p.bytesSent = before + c.size;
             ++p.filesDone;
             p.currentFile.clear();
@@ -100,13 +141,14 @@ UploadResult UploadRunner::run(const UploadRequest& request, const ProgressCallb
     }
     result.arrived = true;
     result.outcome = Outcome::failure(Msg::UploadDone);
+    sent.save();
 
     // A cancel that came after the last file leaves the local files alone: deleting is never a surprise.
     const bool cleanUpWanted = !m_cancelled && request.connection.deleteAfterUpload == 1 &&
-        std::any_of(request.selected.cbegin(), request.selected.cend(),
-                    [](const QString& e) { return e.contains(u"[フォルダ]image"_s); });
+                               std::any_of(request.selected.cbegin(), request.selected.cend(),
+                                           [](const QString& e) { return e.contains(u"[フォルダ]image"_s); });
     if (cleanUpWanted)
-        result.cleanUp = cleanImageFolder(paths::imageFolder(request.home, request.folder), sent, result.deleted);
+        result.cleanUp = cleanImageFolder(paths::imageFolder(request.home, request.folder), arrived, result.deleted);
     return result;
 }
 

@@ -3,6 +3,7 @@
 #include "settings/settings_files.h"
 #include "store/outcome.h"
 #include "upload/ftp_session.h"
+#include "upload/server_trust.h"
 #include "upload/upload_plan.h"
 
 #include <QString>
@@ -17,9 +18,19 @@ namespace tsuzuri::upload {
 struct UploadRequest {
     QString home;                  // program folder
     QString folder;                // diary folder name (txtDiaryDir)
-    ConnectionSettings connection; // txtFTP, txtID, txtPass, txtRoot, chksaku
+    ConnectionSettings connection; // txtFTP, txtID, txtPass, txtRoot, chksaku, protocol and port
     QStringList selected;          // the selected upload list entries, in list order
+    // Only what changed: files whose size or SHA-256 differs from what last arrived at this account and
+    // remote directory (upload/sent_manifest.h) go; false sends every selected file.
+    bool onlyChanged = false;
 };
+
+// The plan of a request as its run will make it, for the question before the run (describePlan()).
+Outcome planUpload(const UploadRequest& request, Plan& plan);
+
+// Whether some upload of this folder to this account and remote directory has recorded what arrived:
+// the window ticks 変更したファイルのみ by default then.
+bool hasUploadRecord(const QString& home, const QString& folder, const ConnectionSettings& connection);
 
 struct UploadProgress {
     int filesDone = 0;
@@ -38,6 +49,11 @@ struct UploadResult {
     // The image clean-up: success, or ImageCleanupFailed naming the files that could not be deleted.
     Outcome cleanUp;
     QStringList deleted; // files the clean-up deleted (platform path form)
+    // The server showed a certificate or host key nobody has trusted yet; outcome is then
+    // CertificateNotTrusted or HostKeyNotTrusted (the question to ask) and nothing was sent. On yes:
+    // trustServer(home, *untrusted), then the same request again. A key that changed since it was
+    // trusted gives CertificateChanged or HostKeyChanged instead, and no identity to trust.
+    std::optional<ServerIdentity> untrusted;
 };
 
 // One upload run, from plan to clean-up, over one session; one runner and one session per run (a
@@ -50,7 +66,8 @@ public:
     explicit UploadRunner(FtpSession& session) : m_session(session) {}
 
     // Plans, logs in, carries out the commands in order and stops at the first failure (nothing further
-    // is sent). When every file arrived and chksaku is 1, and some selected entry contains
+    // is sent). Each file that arrives is recorded at once in the folder's record of this target. When every file
+    // arrived and chksaku is 1, and some selected entry contains
     // "[フォルダ]image", deletes the plain files directly inside the diary folder's image folder, but only
     // those that went to the server in this run. progress is called on run()'s thread, often.
     UploadResult run(const UploadRequest& request, const ProgressCallback& progress = {});
