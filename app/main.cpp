@@ -1,4 +1,5 @@
 // The program: builds the real services and the main window, and runs the event loop.
+#include "settings/keychain_password_store.h"
 #include "ui/main_window.h"
 #include "ui/qt_folder_chooser.h"
 #include "ui/qt_media_services.h"
@@ -48,9 +49,10 @@ int main(int argc, char** argv) {
     tsuzuri::QtDialogRunner dialogs;
     CurlFtpConnector ftp;
     tsuzuri::QtFolderChooser folders;
+    tsuzuri::KeychainPasswordStore passwords;
     tsuzuri::MainWindow window(
         QCoreApplication::applicationDirPath(),
-        {{&messages, &clock, &clipboard, &launcher, &files, &copyProgress, &ftp, &folders}, &dialogs});
+        {{&messages, &clock, &clipboard, &launcher, &files, &copyProgress, &ftp, &folders, &passwords}, &dialogs});
     messages.setParent(&window);
     files.setParent(&window);
     copyProgress.setParent(&window);

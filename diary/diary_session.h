@@ -95,6 +95,9 @@ public:
     void setSiteTitle(const QString& text) { setEditable(siteTitle_, text); }
     void setLink(int row, const LinkPair& link);
     void setConnection(const ConnectionSettings& c) { connection_ = c; }
+    // 変更したファイルのみ: the upload sends only files that differ from what last arrived there.
+    bool onlyChanged() const { return onlyChanged_; }
+    void setOnlyChanged(bool only) { onlyChanged_ = only; }
     // The sizes and the original-size value; the holiday rules have their own command.
     void setSizes(const SizeSettings& s);
 
@@ -203,6 +206,7 @@ private:
     QString siteTitle_;
     LinkPairs links_{};
     ConnectionSettings connection_;
+    bool onlyChanged_ = false;
     SizeSettings sizes_;
     QStringList uploadList_;
     CodeSnippets snippets_;

@@ -4,8 +4,10 @@
 #include "diary/messages.h"
 #include "diary/unwritten_edits.h"
 #include "settings/diary_folder.h"
+#include "settings/password_store.h"
 #include "settings/settings_files.h"
 #include "store/paths.h"
+#include "upload/upload_runner.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -60,6 +62,8 @@ void FolderCommands::switchNow() {
     c.user.clear();
     c.password.clear();
     c.remoteDir.clear();
+    c.protocol = Protocol::Ftp;
+    c.port.clear();
     const HolidayRules rules = s_.sizes_.holidays;
     s_.sizes_ = defaultSizes();
     s_.sizes_.holidays = rules;
@@ -127,9 +131,13 @@ void FolderCommands::leaveFolderText() {
 
 void FolderCommands::saveConnection() {
     s_.guarded([this] {
-        const Outcome written = writeConnectionSettings(s_.home_, s_.folderText_, s_.connection_);
-        if (!written.ok())
-            return s_.tell(written);
+        const ConnectionSaved saved =
+            saveConnectionSettings(s_.home_, s_.folderText_, s_.connection_, s_.services_.passwords);
+        if (!saved.outcome.ok())
+            return s_.tell(saved.outcome);
+        // Said once: the password lands in the file, there being no keyring to hold it.
+        if (!saved.notice.ok())
+            s_.tell(saved.notice);
         const QString file = QDir::toNativeSeparators(paths::connectionIni(s_.home_, s_.folderText_));
         emit s_.statusMessage(messageText(Msg::SettingsSaved, {file}));
     });
@@ -175,13 +183,17 @@ void FolderCommands::loadSettings() {
     }
     s_.uploadList_ = uploadListEntries(home, folder);
 
-    const ConnectionSettingsRead c = readConnectionSettings(home, folder);
+    const ConnectionSettingsRead c = loadConnectionSettings(home, folder, s_.services_.passwords);
     ConnectionSettings& connection = s_.connection_;
     connection.host = c.host.value_or(connection.host);
     connection.user = c.user.value_or(connection.user);
     connection.password = c.password.value_or(connection.password);
     connection.remoteDir = c.remoteDir.value_or(connection.remoteDir);
     connection.deleteAfterUpload = c.deleteAfterUpload.value_or(connection.deleteAfterUpload);
+    connection.protocol = c.protocol.value_or(connection.protocol);
+    connection.port = c.port.value_or(connection.port);
+    // Once something of this folder reached this server, the next upload sends only what changed.
+    s_.onlyChanged_ = upload::hasUploadRecord(home, folder, connection);
     if (c.failed)
         return s_.tell(messageText(Msg::SettingsLoadFailed));
 

@@ -2,6 +2,7 @@
 
 #include "launch/launch_commands.h"
 #include "media/media_files.h"
+#include "settings/password_store.h"
 #include "store/outcome.h"
 #include "upload/ftp_session.h"
 
@@ -103,6 +104,7 @@ struct SessionServices {
     media::CopyObserver* copyProgress = nullptr; // shows copies of large media files
     FtpConnector* ftp = nullptr;
     FolderChooser* folders = nullptr;
+    PasswordStore* passwords = nullptr; // the system keyring; without one the password stays in the file
 };
 
 } // namespace tsuzuri

@@ -39,11 +39,13 @@ signals:
     void finished();
 
 private:
+    void run(upload::UploadRequest request);
     void onFinished(const upload::UploadResult& result);
     void stop();
 
     DiarySession& s_;
     upload::UploadJob* job_ = nullptr;
+    upload::UploadRequest request_; // the run on its way, to start again once its server is trusted
 };
 
 } // namespace tsuzuri

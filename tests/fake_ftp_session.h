@@ -30,13 +30,17 @@ public:
     QString failReason = QStringLiteral("550 Permission denied."); // …with this reason
     bool blockPuts = false;                                        // a Put waits until cancel()
     std::function<void(const Command&)> during;
+    std::optional<ServerIdentity> untrusted; // a host key nobody trusted yet: the login stops before sending
 
     bool login(const ServerLogin& l) override {
         login_ = QStringList{l.host, l.user, l.password};
-        if (refuseLogin)
+        if (untrusted)
+            m_reason = Outcome::failure(Msg::HostKeyNotTrusted, {untrusted->shownHost(), untrusted->fingerprint()});
+        else if (refuseLogin)
             m_reason = Outcome::failure(Msg::ErrorWithReason, {*refuseLogin});
-        return !refuseLogin;
+        return !refuseLogin && !untrusted;
     }
+    std::optional<ServerIdentity> untrustedServer() const override { return untrusted; }
 
     bool execute(const Command& c, const SentBytes& sent) override {
         commands << c.text();
@@ -87,6 +91,7 @@ private:
         void abandon() override { fake_.abandon(); }
         Outcome failure() const override { return fake_.failure(); }
         void cancel() override { fake_.cancel(); }
+        std::optional<ServerIdentity> untrustedServer() const override { return fake_.untrustedServer(); }
 
     private:
         FakeFtpSession& fake_;

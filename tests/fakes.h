@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -50,6 +51,27 @@ public:
         return out;
     }
     void clear() { shown.clear(); }
+};
+
+class FakeKeyring final : public PasswordStore {
+public:
+    bool up = true;
+    std::optional<QString> refusal;
+    QHash<QString, QString> saved;
+    bool available() override { return up; }
+    std::optional<QString> read(const QString& key, Outcome*) override {
+        return saved.contains(key) ? std::optional(saved[key]) : std::nullopt;
+    }
+    Outcome write(const QString& key, const QString& password) override {
+        if (refusal)
+            return Outcome::failure(Msg::ErrorWithReason, {*refusal});
+        saved[key] = password;
+        return {};
+    }
+    Outcome remove(const QString& key) override {
+        saved.remove(key);
+        return {};
+    }
 };
 
 class FixedClock final : public Clock {

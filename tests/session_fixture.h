@@ -69,8 +69,9 @@ protected:
 
     DiarySession& open(bool start = true) {
         messages.clear();
-        session = std::make_unique<DiarySession>(
-            home(), SessionServices{&messages, &clock, &clipboard, &launcher, &files, &copyProgress, &ftp, &folders});
+        session =
+            std::make_unique<DiarySession>(home(), SessionServices{&messages, &clock, &clipboard, &launcher, &files,
+                                                                   &copyProgress, &ftp, &folders, &keyring});
         ended = std::make_unique<QSignalSpy>(session.get(), &DiarySession::endRequested);
         focus.clear();
         QObject::connect(session.get(), &DiarySession::focusRequested, session.get(),
@@ -112,6 +113,7 @@ protected:
     ScriptedFileChooser files;
     ScriptedCopyProgress copyProgress;
     ScriptedFolderChooser folders;
+    FakeKeyring keyring;
     upload::testing::RecordingConnector ftp;
     std::unique_ptr<DiarySession> session;
     std::unique_ptr<QSignalSpy> ended;

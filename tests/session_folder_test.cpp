@@ -199,8 +199,9 @@ TEST_F(SessionFolderTest, SettingsAreSavedSilentlyAndReadBackWithTheirQuirks) {
     s().folders().saveSizes();
     EXPECT_TRUE(messages.shown.isEmpty());
     const QString app = home() + u"/ini/app_diary.ini"_s;
-    EXPECT_EQ(readBytes(app),
-              QByteArray("[FTP]ftp.example.jp\r\n[UID]\r\n[PSW]pa;ss[word\r\n[DIR]www/diary\r\n[CHK]1\r\n"));
+    // The password goes to the keyring; the file keeps its five lines and an empty password line.
+    EXPECT_EQ(readBytes(app), QByteArray("[FTP]ftp.example.jp\r\n[UID]\r\n[PSW]\r\n[DIR]www/diary\r\n[CHK]1\r\n"));
+    EXPECT_EQ(keyring.saved.values(), QStringList{u"pa;ss[word"_s});
     EXPECT_EQ(readBytes(home() + u"/ini/etc_diary.ini"_s),
               QByteArray("[imw]320\r\n[imh]240\r\n[mow]640\r\n[moh]480\r\n[chk]1\r\n"));
 

@@ -2,6 +2,8 @@
 // progress, cancel, clean-up and the question when the program closes in the middle.
 #include "session_fixture.h"
 
+#include "upload/server_trust.h"
+
 #include <QSemaphore>
 #include <QTest>
 
@@ -13,8 +15,12 @@ using upload::testing::FakeFtpSession;
 
 namespace {
 
-const QString kQuestion =
-    u"【 diary 】内の選択されたファイルを\r\n【 www/diary 】配下にアップロードします。\r\nよろしいですか？"_s;
+// The question, after what will go.
+QString question(int files, const QString& size, int unchanged = 0) {
+    return u"送るファイル: %1 件（%2）\r\n前回から変更がないため送らないファイル: %3 件\r\n"_s.arg(files).arg(size).arg(
+               unchanged) +
+           u"【 diary 】内の選択されたファイルを\r\n【 www/diary 】配下にアップロードします。\r\nよろしいですか？"_s;
+}
 const QString kDone = u"アップロード完了"_s;
 const QStringList kPhotos{u"a.jpg"_s, u"b.jpg"_s};
 const QString kImage = u"[フォルダ]image"_s, kCss = u"[ファイル]calender.css"_s;
@@ -66,7 +72,7 @@ protected:
 TEST_F(SessionUploadTest, Question_ShowsTheNamesAsTyped_AndNoSendsNothing) {
     messages.answers.push_back(Answer::No);
     s().uploads().start({kImage});
-    EXPECT_EQ(messages.texts(), QStringList{kQuestion});
+    EXPECT_EQ(messages.texts(), QStringList{question(2, u"3.9 kB"_s)});
     EXPECT_TRUE(ftp.made.empty());
     EXPECT_FALSE(s().uploads().isRunning());
 }
@@ -101,33 +107,65 @@ TEST_F(SessionUploadTest, Example_SendsTheCommandsInOrder_ReportsProgress_ThenDo
     EXPECT_EQ(ftp.last().commands, (QStringList{u"MKDIR \"www\""_s, u"MKDIR \"www/diary\""_s,
                                                 u"MKDIR \"/www/diary/image\""_s, put(u"image/a.jpg"_s),
                                                 put(u"image/b.jpg"_s), put(u"calender.css"_s), u"close"_s, u"QUIT"_s}));
-    EXPECT_EQ(messages.texts(), (QStringList{kQuestion, kDone}));
+    EXPECT_EQ(messages.texts(), (QStringList{question(3, u"4.9 kB"_s), kDone}));
     EXPECT_EQ(progress.last().filesDone, 3); // the last figures arrived before the outcome
     EXPECT_EQ(imageFiles(), kPhotos);        // the clean-up is off
 }
 
 TEST_F(SessionUploadTest, CleanUp_OnlyWhenTicked_AndOnlyAfterEveryFileArrived_LeavesSubfolders) {
+    const auto uploadAll = [this](const QStringList& selected) {
+        s().setOnlyChanged(false);
+        upload(selected);
+    };
     setCleanUp(2); // a greyed box is not a ticked one
-    upload({kImage});
+    uploadAll({kImage});
     EXPECT_EQ(messages.texts().last(), kDone);
     EXPECT_EQ(imageFiles(), kPhotos);
 
     // A refused login, and a run where a.jpg arrived but b.jpg did not: errors with the server's reason.
     setCleanUp(1);
     ftp.script = [](FakeFtpSession& f) { f.refuseLogin = u"530 Login incorrect."_s; };
-    upload({kImage});
+    uploadAll({kImage});
     EXPECT_EQ(messages.texts().last(), u"エラーが発生しました。\r\n530 Login incorrect."_s);
     EXPECT_TRUE(ftp.last().commands.isEmpty());
     ftp.script = [&](FakeFtpSession& f) { f.failOn = put(u"image/b.jpg"_s); };
-    upload({kImage});
+    uploadAll({kImage});
     EXPECT_EQ(messages.texts().last(), u"エラーが発生しました。\r\n550 Permission denied."_s);
     EXPECT_EQ(imageFiles(), kPhotos);
 
     ftp.script = nullptr;
-    upload({kImage});
+    uploadAll({kImage});
     EXPECT_EQ(messages.texts().last(), kDone);
     EXPECT_TRUE(imageFiles().isEmpty());
     EXPECT_TRUE(QFile::exists(diary(u"image/keep/k.jpg"_s)));
+}
+
+TEST_F(SessionUploadTest, AServerNobodyTrustedIsAskedAbout_ThenOnlyWhatChangedGoes) {
+    upload::ServerIdentity key{Protocol::Sftp, u"ftp.example.jp"_s, 22, u"ssh-ed25519"_s, QByteArray(32, 'k')};
+    ftp.script = [&](FakeFtpSession& f) { f.untrusted = ftp.made.size() == 1 ? std::optional(key) : std::nullopt; };
+    EXPECT_FALSE(s().onlyChanged());
+    messages.answers = {Answer::Yes, Answer::No}; // the upload, then not trusted: nothing goes
+    s().uploads().start({kCss});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !s().uploads().isRunning(); }, 10000));
+    const QString trustQuestion = messageText(Msg::HostKeyNotTrusted, {key.shownHost(), key.fingerprint()});
+    EXPECT_EQ(messages.texts().last(), trustQuestion);
+    EXPECT_FALSE(QFile::exists(upload::knownHostsFile(home())));
+
+    ftp.made.clear();
+    messages.clear();
+    messages.answers = {Answer::Yes, Answer::Yes}; // trusted: recorded, and the same upload goes
+    s().uploads().start({kCss});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ftp.made.size() == 2 && !s().uploads().isRunning(); }, 10000));
+    EXPECT_EQ(messages.texts(), (QStringList{question(1, u"1000 bytes"_s), trustQuestion, kDone}));
+    EXPECT_TRUE(readBytes(upload::knownHostsFile(home())).contains("ftp.example.jp ssh-ed25519"));
+    EXPECT_TRUE(ftp.last().commands.contains(put(u"calender.css"_s)));
+    EXPECT_TRUE(s().onlyChanged()); // once something arrived, only what changed goes
+
+    messages.clear();
+    messages.answers = {Answer::Yes};
+    s().uploads().start({kCss, kImage});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !s().uploads().isRunning(); }, 10000));
+    EXPECT_EQ(messages.texts().value(0), question(2, u"3.9 kB"_s, 1));
 }
 
 TEST_F(SessionUploadTest, CancelStopsTheRun_NothingDeleted) {

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "fakes.h"
 #include "qt_printers.h"
 
 #include <gtest/gtest.h>
@@ -171,27 +172,7 @@ TEST_F(SettingsFilesTest, ProtocolAndPortLines_OnlyWhenTheySaySomething_OldFiles
     EXPECT_TRUE(parseConnectionSettings("[FTP]h\r\n[PRT]FTPES\r\n").failed) << "never plain FTP by mistake";
 }
 
-namespace {
-struct FakeKeyring final : PasswordStore {
-    bool up = true;
-    std::optional<QString> refusal;
-    QHash<QString, QString> saved;
-    bool available() override { return up; }
-    std::optional<QString> read(const QString& key, Outcome*) override {
-        return saved.contains(key) ? std::optional(saved[key]) : std::nullopt;
-    }
-    Outcome write(const QString& key, const QString& password) override {
-        if (refusal)
-            return Outcome::failure(Msg::ErrorWithReason, {*refusal});
-        saved[key] = password;
-        return {};
-    }
-    Outcome remove(const QString& key) override {
-        saved.remove(key);
-        return {};
-    }
-};
-} // namespace
+using test::FakeKeyring;
 
 TEST_F(SettingsFilesTest, Password_InTheKeyringWhenThereIsOne_ElseInTheFileSaidOnce_AFilesOwnPasswordWins) {
     FakeKeyring keyring;

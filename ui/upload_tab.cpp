@@ -37,8 +37,10 @@ UploadTab::~UploadTab() {
 
 void UploadTab::bind(DiarySession& session) {
     session_ = &session;
-    for (QLineEdit* box : {ui_->hostEdit, ui_->userEdit, ui_->passwordEdit, ui_->remoteDirEdit})
+    for (QLineEdit* box : {ui_->hostEdit, ui_->userEdit, ui_->passwordEdit, ui_->remoteDirEdit, ui_->portEdit})
         connect(box, &QLineEdit::textEdited, this, &UploadTab::takeConnection);
+    connect(ui_->protocolBox, &QComboBox::activated, this, &UploadTab::takeConnection);
+    connect(ui_->onlyChangedCheck, &QCheckBox::clicked, &session, &DiarySession::setOnlyChanged);
     connect(ui_->deleteAfterUploadCheck, &QCheckBox::clicked, this, &UploadTab::takeConnection);
     connect(ui_->saveConnectionButton, &QPushButton::clicked, &session,
             [&session] { session.folders().saveConnection(); });
@@ -78,11 +80,15 @@ void UploadTab::showConnection() {
     setTextIfOther(ui_->passwordEdit, c.password);
     setTextIfOther(ui_->remoteDirEdit, c.remoteDir);
     setCheckValue(ui_->deleteAfterUploadCheck, c.deleteAfterUpload);
+    setTextIfOther(ui_->portEdit, c.port);
+    ui_->protocolBox->setCurrentIndex(int(c.protocol));
+    ui_->onlyChangedCheck->setChecked(session_->onlyChanged());
 }
 
 void UploadTab::takeConnection() {
     session_->setConnection({ui_->hostEdit->text(), ui_->userEdit->text(), ui_->passwordEdit->text(),
-                             ui_->remoteDirEdit->text(), checkValue(ui_->deleteAfterUploadCheck)});
+                             ui_->remoteDirEdit->text(), checkValue(ui_->deleteAfterUploadCheck),
+                             Protocol(ui_->protocolBox->currentIndex()), ui_->portEdit->text()});
 }
 
 void UploadTab::startUpload() {
