@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QRandomGenerator>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -11,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -61,8 +63,7 @@ bool codePointEncodes(QStringView cp) {
     return encodes;
 }
 
-template <typename OnCodePoint>
-void forEachCodePoint(QStringView text, OnCodePoint&& f) {
+template <typename OnCodePoint> void forEachCodePoint(QStringView text, OnCodePoint&& f) {
     qsizetype i = 0;
     while (i < text.size()) {
         qsizetype len = 1;
@@ -114,9 +115,13 @@ std::optional<QByteArray> encodeStrict(QStringView text) {
     return bytes;
 }
 
-bool canEncode(QStringView text) { return encodeStrict(text).has_value(); }
+bool canEncode(QStringView text) {
+    return encodeStrict(text).has_value();
+}
 
-QString decode(QByteArrayView bytes) { return rawDecode(bytes); }
+QString decode(QByteArrayView bytes) {
+    return rawDecode(bytes);
+}
 
 std::optional<Reference> referenceAt(QStringView text, qsizetype at) {
     const qsizetype n = text.size();
@@ -176,7 +181,9 @@ QString unescapeReferences(QString text) {
     return out;
 }
 
-QString decodeWithReferences(QByteArrayView bytes) { return unescapeReferences(rawDecode(bytes)); }
+QString decodeWithReferences(QByteArrayView bytes) {
+    return unescapeReferences(rawDecode(bytes));
+}
 
 bool LineReader::next(QStringView& line) {
     const qsizetype n = m_text.size();
@@ -306,6 +313,103 @@ Outcome writeFileAtomically(const QString& path, QByteArrayView bytes,
     }
     if (!file.commit())
         return Outcome::failure(Msg::WriteFailed, {QDir::toNativeSeparators(path)});
+    return Outcome::success();
+}
+
+} // namespace tsuzuri::textfile
+
+namespace tsuzuri::textfile {
+
+namespace {
+
+bool writeAll(int fd, QByteArrayView bytes) {
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, static_cast<size_t>(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+bool syncPath(const QByteArray& path, int flags) {
+    const int fd = ::open(path.constData(), flags | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    // A folder is synced whole (its entries); a file's data is all that matters here.
+    const bool ok = (flags & O_DIRECTORY) ? ::fsync(fd) == 0 : ::fdatasync(fd) == 0;
+    return ::close(fd) == 0 && ok;
+}
+
+// A new hidden file beside path, created with the permissions path has (or, new, those the umask
+// leaves of 0666); its name goes to temp. -1 when it cannot be made.
+int createBeside(const QString& path, QByteArray& temp) {
+    const QFileInfo info(path);
+    const QByteArray base = QFile::encodeName(info.absolutePath() + u"/."_s + info.fileName() + u'.');
+    struct stat old {};
+    const bool replaces = ::stat(QFile::encodeName(path).constData(), &old) == 0 && S_ISREG(old.st_mode);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp = base + QByteArray::number(QRandomGenerator::global()->bounded(0x1000000), 16).rightJustified(6, '0');
+        const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, replaces ? 0600 : 0666);
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd >= 0 && replaces && ::fchmod(fd, old.st_mode & 07777) != 0) {
+            ::close(fd);
+            ::unlink(temp.constData());
+            return -1;
+        }
+        return fd;
+    }
+    return -1;
+}
+
+} // namespace
+
+Outcome writeFilesAtomically(const QList<FileContent>& files, const std::function<void(qsizetype)>& staged) {
+    std::vector<QByteArray> temps;
+    temps.reserve(static_cast<size_t>(files.size()));
+    const auto failed = [&](const QString& path, size_t renamed = 0) {
+        for (size_t i = renamed; i < temps.size(); ++i)
+            ::unlink(temps[i].constData());
+        return Outcome::failure(Msg::WriteFailed, {QDir::toNativeSeparators(path)});
+    };
+    for (const FileContent& file : files) {
+        QByteArray temp;
+        const int fd = createBeside(file.path, temp);
+        if (fd < 0)
+            return failed(file.path);
+        temps.push_back(temp);
+        bool ok = writeAll(fd, file.bytes);
+#ifdef SYNC_FILE_RANGE_WRITE
+        // Writing back starts now, while the next files are made: the flushes below then mostly find
+        // the work done, and the file system commits the batch's new files together.
+        if (ok)
+            ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+        ok = ::close(fd) == 0 && ok;
+        if (!ok)
+            return failed(file.path);
+    }
+    for (size_t i = 0; i < temps.size(); ++i) {
+        if (!syncPath(temps[i], O_RDONLY))
+            return failed(files[static_cast<qsizetype>(i)].path);
+        if (staged)
+            staged(static_cast<qsizetype>(i + 1));
+    }
+    std::set<QByteArray> folders;
+    for (size_t i = 0; i < temps.size(); ++i) {
+        const QString& path = files[static_cast<qsizetype>(i)].path;
+        if (::rename(temps[i].constData(), QFile::encodeName(path).constData()) != 0)
+            return failed(path, i);
+        folders.insert(QFile::encodeName(QFileInfo(path).absolutePath()));
+    }
+    for (const QByteArray& folder : folders) {
+        if (!syncPath(folder, O_RDONLY | O_DIRECTORY))
+            return Outcome::failure(Msg::WriteFailed, {QDir::toNativeSeparators(QFile::decodeName(folder))});
+    }
     return Outcome::success();
 }
 
