@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <span>
+
 namespace tsuzuri::cli {
 
 // The streams and defaults one run of the command-line tool works with; tests hand in buffers.
@@ -15,6 +17,7 @@ struct Context {
     QTextStream& in;
     QString defaultHome;      // the folder of the executable
     bool interactive = false; // standard input and error are a terminal
+    bool progress = false;    // standard error is a terminal: long runs show how far they are
 };
 
 // The program folder and diary folder a command works on, from --home and --folder.
@@ -23,8 +26,21 @@ struct Target {
     QString folder;
 };
 
-// args without the program name: "import", "--home", "DIR", "MONTH.json", …
+// A subcommand: its name and what runs it with the arguments that follow the name.
+struct Command {
+    QStringView name;
+    int (*run)(const QStringList& args, Context& ctx);
+};
+
+// args without the program name: "import", "--home", "DIR", "MONTH.json", … Every program of the tool
+// holds import, export, snippets, index and search; more names the commands this one adds.
+int runCommand(const QStringList& args, Context& ctx, std::span<const Command> more);
+
+// Every command in this process (the tests, and the programs that hold upload, backup and restore).
 int runCli(const QStringList& args, Context& ctx);
+
+// main() of a program of the tool: the streams on standard input, output and error, and runCommand.
+int programMain(int argc, char** argv, std::span<const Command> more);
 
 // Subcommands; args are what follows the subcommand's name.
 int runImport(const QStringList& args, Context& ctx);

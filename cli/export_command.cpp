@@ -5,10 +5,12 @@
 #include "site/snippets.h"
 #include "store/paths.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 
 using namespace Qt::StringLiterals;
 
@@ -61,9 +63,47 @@ QJsonObject monthJson(const QString& year, const QString& month, const MonthPage
     };
 }
 
+// Every month page of the folder, oldest first, one JSON object on each line. A page that does not read
+// whole is named on err and left out, never printed in part.
+int exportAll(const QStringList& argsIn, Context& ctx) {
+    QStringList args = argsIn;
+    args.removeAll(u"--all"_s);
+    Target target;
+    if (!takeTarget(args, ctx, target))
+        return 1;
+    if (!args.isEmpty()) {
+        ctx.err << u"usage: tsuzuri-cli export [--home DIR] [--folder NAME] --all\n"_s;
+        return 1;
+    }
+    const QString diary = paths::diaryFolder(target.home, target.folder);
+    if (!QFileInfo(diary).isDir()) {
+        ctx.err << u"export: the diary folder does not exist: "_s << diary << u'\n';
+        return 1;
+    }
+    static const QRegularExpression pageName(u"^(\\d{4})(0[1-9]|1[0-2])\\.html$"_s);
+    bool whole = true;
+    for (const QString& name : QDir(diary).entryList({u"*.html"_s}, QDir::Files | QDir::System, QDir::Name)) {
+        const QRegularExpressionMatch match = pageName.match(name);
+        if (!match.hasMatch())
+            continue;
+        const QString year = match.captured(1), month = match.captured(2);
+        const MonthPageRead read = readMonthPageFile(target.home, target.folder, year, month);
+        if (!read.outcome.ok()) {
+            ctx.err << u"export: "_s << forTerminal(messageText(read.outcome)) << u'\n';
+            whole = false;
+            continue;
+        }
+        ctx.out << QString::fromUtf8(QJsonDocument(monthJson(year, month, read.page)).toJson(QJsonDocument::Compact))
+                << u'\n';
+    }
+    return whole ? 0 : 1;
+}
+
 } // namespace
 
 int runExport(const QStringList& args, Context& ctx) {
+    if (args.contains(u"--all"_s))
+        return exportAll(args, ctx);
     Target target;
     QString year, month;
     if (!takeMonth(u"export"_s, args, ctx, target, year, month))

@@ -3,16 +3,24 @@
 #include "calendar/month.h"
 #include "diary/messages.h"
 #include "settings/settings_files.h"
+#include "site/month_page_reader.h"
 #include "site/month_page_writer.h"
 #include "site/site_index.h"
 #include "store/paths.h"
 #include "store/textfile.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+
+#include <atomic>
+#include <functional>
+#include <thread>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -50,7 +58,13 @@ QString monthPart(const QJsonValue& v, const char* what, int lo, int hi, int wid
     return QString::number(*n).rightJustified(width, u'0');
 }
 
-MonthPageInput parseMonth(const QJsonObject& root, const Target& target) {
+// The folder's settings files, read once for every month of a run.
+struct FolderSettings {
+    ConnectionSettingsRead connection;
+    SizeSettingsRead size;
+};
+
+MonthPageInput parseMonth(const QJsonObject& root, const FolderSettings& folder) {
     MonthPageInput in;
     in.year = monthPart(root.value(u"year"_s), "year", 1, 9999, 4);
     in.month = monthPart(root.value(u"month"_s), "month", 1, 12, 2);
@@ -106,8 +120,8 @@ MonthPageInput parseMonth(const QJsonObject& root, const Target& target) {
     }
 
     // Settings the file leaves out come from the folder's settings files, as the window would show them.
-    const ConnectionSettingsRead conn = readConnectionSettings(target.home, target.folder);
-    const SizeSettingsRead size = readSizeSettings(target.home, target.folder);
+    const ConnectionSettingsRead& conn = folder.connection;
+    const SizeSettingsRead& size = folder.size;
     const QJsonObject s = root.value(u"settings"_s).toObject();
     const auto pick = [&](const QString& key, const std::optional<QString>& fromFile) {
         return s.contains(key) ? stringField(s, key, u"settings"_s) : fromFile.value_or(QString());
@@ -129,6 +143,129 @@ MonthPageInput parseMonth(const QJsonObject& root, const Target& target) {
     return in;
 }
 
+// Runs work(i) for every i below count on every core; the calling thread takes part and hears done(n)
+// after each item it finishes, n counting the items every thread has finished.
+void inParallel(qsizetype count, const std::function<void(qsizetype)>& work,
+                const std::function<void(qsizetype)>& done) {
+    std::atomic<qsizetype> next = 0, finished = 0;
+    const auto loop = [&](bool reporting) {
+        for (qsizetype i = next++; i < count; i = next++) {
+            work(i);
+            const qsizetype n = ++finished;
+            if (reporting)
+                done(n);
+        }
+    };
+    std::vector<std::jthread> helpers;
+    for (unsigned t = 1; t < std::thread::hardware_concurrency() && t < count; ++t)
+        helpers.emplace_back(loop, false);
+    loop(true);
+}
+
+// One month as given, and where ("a.json", "century.jsonl:12", "stdin:3").
+struct GivenMonth {
+    QString where;
+    QByteArray json;
+    std::optional<MonthPageInput> input; // once parsed
+    QString refused;                     // why it cannot be written
+    PreparedPage page;
+};
+
+// The months a run was given, from its files, folders and standard input, and the sources refused.
+class MonthSources {
+public:
+    explicit MonthSources(Context& ctx) : m_ctx(ctx) {}
+
+    void add(const QString& source) {
+        if (source == u"-"_s) {
+            addLines(m_ctx.in.readAll().toUtf8(), u"stdin"_s);
+            return;
+        }
+        if (!QFileInfo(source).isDir()) {
+            addFile(source);
+            return;
+        }
+        const QStringList names = QDir(source).entryList({u"*.json"_s}, QDir::Files, QDir::Name);
+        if (names.isEmpty())
+            refused.append(source + u": holds no .json file"_s);
+        for (const QString& name : names)
+            addFile(QDir(source).filePath(name));
+    }
+
+    std::vector<GivenMonth> months;
+    QStringList refused; // "where: why"
+
+private:
+    void addFile(const QString& path) {
+        QString readError;
+        const std::optional<QByteArray> bytes = textfile::readRegularFile(path, &readError);
+        if (!bytes)
+            refused.append(path + u": cannot read it: "_s + readError);
+        else if (path.endsWith(u".jsonl"_s))
+            addLines(*bytes, path);
+        else
+            months.push_back({path, *bytes, {}, {}, {}});
+    }
+
+    // JSON Lines: one month on each line; blank lines are skipped.
+    void addLines(const QByteArray& text, const QString& where) {
+        qsizetype line = 0;
+        for (qsizetype at = 0; at < text.size();) {
+            qsizetype end = text.indexOf('\n', at);
+            if (end < 0)
+                end = text.size();
+            ++line;
+            const QByteArrayView json = QByteArrayView(text).sliced(at, end - at).trimmed();
+            if (!json.isEmpty())
+                months.push_back({where + u':' + QString::number(line), json.toByteArray(), {}, {}, {}});
+            at = end + 1;
+        }
+    }
+
+    Context& m_ctx;
+};
+
+void parse(GivenMonth& m, const FolderSettings& settings) {
+    QJsonParseError parseError;
+    const QJsonDocument doc = QJsonDocument::fromJson(m.json, &parseError);
+    m.json.clear();
+    if (!doc.isObject()) {
+        m.refused = u"not a JSON object: "_s + parseError.errorString();
+        return;
+    }
+    try {
+        m.input = parseMonth(doc.object(), settings);
+    } catch (const ImportError& e) {
+        m.refused = e.text;
+    }
+}
+
+// "import: checked 120/1200 months" on one terminal line, redrawn at most ten times a second.
+class Progress {
+public:
+    Progress(Context& ctx, QString what, qsizetype total) : m_ctx(ctx), m_what(std::move(what)), m_total(total) {
+        m_clock.start();
+    }
+    ~Progress() {
+        if (m_shown)
+            m_ctx.err << u'\n' << Qt::flush;
+    }
+    void operator()(qsizetype done) {
+        if (!m_ctx.progress || (done < m_total && m_shown && m_clock.elapsed() < 100))
+            return;
+        m_ctx.err << u"\rimport: "_s << m_what << u' ' << done << u'/' << m_total << u" months"_s << Qt::flush;
+        m_shown = true;
+        m_clock.restart();
+    }
+
+private:
+    Context& m_ctx;
+    QString m_what;
+    qsizetype m_total;
+    QElapsedTimer m_clock;
+    bool m_shown = false;
+};
+
 } // namespace
 
 int runImport(const QStringList& argsIn, Context& ctx) {
@@ -137,8 +274,11 @@ int runImport(const QStringList& argsIn, Context& ctx) {
     if (!takeTarget(args, ctx, target))
         return 1;
     const bool replaceUnreadable = args.removeAll(u"--replace-unreadable"_s) > 0;
-    if (args.size() != 1) {
-        ctx.err << u"usage: tsuzuri-cli import [--home DIR] [--folder NAME] [--replace-unreadable] MONTH.json\n"
+    if (args.isEmpty() || args.count(u"-"_s) > 1) {
+        ctx.err << u"usage: tsuzuri-cli import [--home DIR] [--folder NAME] [--replace-unreadable] SOURCE...\n"
+                   u"  SOURCE  MONTH.json (one month), FILE.jsonl or - (JSON Lines on standard input: one month\n"
+                   u"          on each line), or a folder (its .json files); every month is checked before any\n"
+                   u"          page is written\n"
                    u"  --replace-unreadable  write over a page that does not read back whole, keeping it\n"
                    u"                        first as <page>.bak (or the next free .bak.N)\n"_s;
         return 1;
@@ -148,38 +288,89 @@ int runImport(const QStringList& argsIn, Context& ctx) {
         ctx.err << u"import: the diary folder does not exist: "_s << diary << u'\n';
         return 1;
     }
-    QString readError;
-    const std::optional<QByteArray> json = textfile::readFile(args.first(), &readError);
-    if (!json) {
-        ctx.err << u"import: cannot read "_s << args.first() << u": "_s << readError << u'\n';
+
+    MonthSources sources(ctx);
+    for (const QString& source : std::as_const(args))
+        sources.add(source);
+    std::vector<GivenMonth>& months = sources.months;
+    const auto total = static_cast<qsizetype>(months.size());
+    const auto month = [&](qsizetype i) -> GivenMonth& { return months[static_cast<size_t>(i)]; };
+
+    // Every month is checked before any page is written: one bad month refuses the whole run.
+    const FolderSettings settings{readConnectionSettings(target.home, target.folder),
+                                  readSizeSettings(target.home, target.folder)};
+    inParallel(
+        total, [&](qsizetype i) { parse(month(i), settings); }, [](qsizetype) {});
+    QHash<QString, QString> given; // page name → where it was first given
+    for (GivenMonth& m : months) {
+        if (!m.input)
+            continue;
+        const QString name = paths::monthPageName(m.input->year, m.input->month);
+        if (const auto first = given.constFind(name); first != given.cend())
+            m.refused = m.input->year + u'-' + m.input->month + u" is also given at "_s + *first;
+        else
+            given.insert(name, m.where);
+    }
+    std::atomic<bool> unreadable = false;
+    {
+        Progress progress(ctx, u"checked"_s, total);
+        inParallel(
+            total,
+            [&](qsizetype i) {
+                GivenMonth& m = month(i);
+                if (!m.refused.isEmpty())
+                    return;
+                const Outcome o = prepareMonthPage(target.home, target.folder, *m.input, replaceUnreadable, m.page);
+                m.input.reset();
+                if (!o.ok()) {
+                    m.refused = forTerminal(messageText(o));
+                    if (o.msg == Msg::PageIncomplete || o.msg == Msg::PageTooManyEntries)
+                        unreadable = true;
+                    return;
+                }
+                // Read back now, on every core, so that index.html and feed.xml need not read it again.
+                MonthPageRead read = parseMonthPage(m.page.bytes, QFileInfo(m.page.path).fileName());
+                if (read.outcome.ok())
+                    m.page.readBack = std::make_shared<const MonthPage>(std::move(read.page));
+            },
+            std::ref(progress));
+    }
+    for (const GivenMonth& m : months) {
+        if (!m.refused.isEmpty())
+            sources.refused.append(m.where + u": "_s + m.refused);
+    }
+    if (!sources.refused.isEmpty()) {
+        for (const QString& r : std::as_const(sources.refused))
+            ctx.err << u"import: "_s << r << u'\n';
+        if (unreadable && !replaceUnreadable)
+            ctx.err << u"import: --replace-unreadable writes over such a page, keeping it as a .bak file first\n"_s;
+        ctx.err << u"import: nothing written\n"_s;
         return 1;
     }
-    QJsonParseError parseError;
-    const QJsonDocument doc = QJsonDocument::fromJson(*json, &parseError);
-    if (!doc.isObject()) {
-        ctx.err << u"import: "_s << args.first() << u" is not a JSON object: "_s << parseError.errorString() << u'\n';
+    if (months.empty()) {
+        ctx.err << u"import: no month given, nothing written\n"_s;
+        return 0;
+    }
+
+    QList<PreparedPage> pages;
+    pages.reserve(total);
+    for (GivenMonth& m : months)
+        pages.append(std::move(m.page));
+    QStringList backups;
+    PublishResult r;
+    {
+        Progress progress(ctx, u"written"_s, total);
+        r = publishMonthPages(target.home, target.folder, pages, &backups, std::ref(progress));
+    }
+    for (const QString& backup : std::as_const(backups))
+        ctx.err << u"import: the page that did not read back whole was kept as "_s << backup << u'\n';
+    if (!r.page.ok()) {
+        ctx.err << u"import: "_s << forTerminal(messageText(r.page)) << u'\n';
         return 1;
     }
-    try {
-        const MonthPageInput input = parseMonth(doc.object(), target);
-        QString backup;
-        const PublishResult r =
-            publishMonthPage(target.home, target.folder, input, nullptr, replaceUnreadable ? &backup : nullptr);
-        const Outcome& o = r.page;
-        if (!o.ok()) {
-            ctx.err << u"import: "_s << forTerminal(messageText(o)) << u'\n';
-            if (!replaceUnreadable && (o.msg == Msg::PageIncomplete || o.msg == Msg::PageTooManyEntries))
-                ctx.err << u"import: --replace-unreadable writes over it, keeping it as a .bak file first\n"_s;
-            return 1;
-        }
-        if (!backup.isEmpty())
-            ctx.err << u"import: the page that did not read back whole was kept as "_s << backup << u'\n';
-        ctx.out << paths::monthPage(target.home, target.folder, input.year, input.month) << u'\n';
-        return reportIndex(u"import"_s, r.index, ctx);
-    } catch (const ImportError& e) {
-        ctx.err << u"import: "_s << e.text << u'\n';
-        return 1;
-    }
+    for (const PreparedPage& page : std::as_const(pages))
+        ctx.out << page.path << u'\n';
+    return reportIndex(u"import"_s, r.index, ctx);
 }
 
 } // namespace tsuzuri::cli
