@@ -6,6 +6,10 @@
 
 #include <QRegularExpression>
 
+#include <atomic>
+#include <thread>
+#include <vector>
+
 using namespace Qt::StringLiterals;
 
 namespace tsuzuri::cli {
@@ -85,6 +89,23 @@ bool parseMonthArgument(const QString& text, Context& ctx, QString& year, QStrin
     year = m.captured(1);
     month = m.captured(2);
     return true;
+}
+
+void inParallel(qsizetype count, const std::function<void(qsizetype)>& work,
+                const std::function<void(qsizetype)>& done) {
+    std::atomic<qsizetype> next = 0, finished = 0;
+    const auto loop = [&](bool reporting) {
+        for (qsizetype i = next++; i < count; i = next++) {
+            work(i);
+            const qsizetype n = ++finished;
+            if (reporting && done)
+                done(n);
+        }
+    };
+    std::vector<std::jthread> helpers;
+    for (unsigned t = 1; t < std::thread::hardware_concurrency() && t < count; ++t)
+        helpers.emplace_back(loop, false);
+    loop(true);
 }
 
 int runCommand(const QStringList& argsIn, Context& ctx, std::span<const Command> more) {

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <functional>
 #include <span>
 
 namespace tsuzuri::cli {
@@ -66,5 +67,10 @@ QString forTerminal(QString text);
 
 // YYYYMM → "2005", "11"; false (after a message on err) when it names no month.
 bool parseMonthArgument(const QString& text, Context& ctx, QString& year, QString& month);
+
+// Runs work(i) for every i below count on every core; the calling thread takes part and hears done(n)
+// (may be empty) after each item it finishes, n counting the items every thread has finished.
+void inParallel(qsizetype count, const std::function<void(qsizetype)>& work,
+                const std::function<void(qsizetype)>& done = {});
 
 } // namespace tsuzuri::cli

@@ -1,4 +1,5 @@
 #include "cli/cli.h"
+#include "cli/json_reader.h"
 
 #include "calendar/month.h"
 #include "diary/messages.h"
@@ -13,13 +14,9 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHash>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 #include <atomic>
 #include <functional>
-#include <thread>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -32,26 +29,28 @@ struct ImportError {
     QString text;
 };
 
-QString stringField(const QJsonObject& o, const QString& key, const QString& where) {
-    const QJsonValue v = o.value(key);
-    if (v.isUndefined() || v.isNull())
+using Type = JsonValue::Type;
+
+QString stringField(const JsonValue& o, const QString& key, const QString& where) {
+    const JsonValue& v = o[key];
+    if (v.is(Type::Undefined) || v.is(Type::Null))
         return {};
-    if (!v.isString())
+    if (!v.is(Type::String))
         throw ImportError{where + u"."_s + key + u" must be a string"_s};
-    return v.toString();
+    return v.string;
 }
 
 // Like the editor, every kind of line break becomes CR LF.
-QString multiLineField(const QJsonObject& o, const QString& key, const QString& where) {
+QString multiLineField(const JsonValue& o, const QString& key, const QString& where) {
     return textfile::normalizeLineBreaks(stringField(o, key, where));
 }
 
-QString monthPart(const QJsonValue& v, const char* what, int lo, int hi, int width) {
+QString monthPart(const JsonValue& v, const char* what, int lo, int hi, int width) {
     std::optional<int> n;
-    if (v.isString())
-        n = parseWholeNumber(v.toString());
-    else if (v.isDouble() && v.toDouble() == static_cast<double>(v.toInt()))
-        n = v.toInt();
+    if (v.is(Type::String))
+        n = parseWholeNumber(v.string);
+    else if (v.is(Type::Number) && v.number >= lo && v.number <= hi && v.number == static_cast<int>(v.number))
+        n = static_cast<int>(v.number);
     if (!n || *n < lo || *n > hi)
         throw ImportError{QString::fromLatin1(what) + u" must be a whole number from "_s + QString::number(lo) +
                           u" to "_s + QString::number(hi)};
@@ -64,37 +63,35 @@ struct FolderSettings {
     SizeSettingsRead size;
 };
 
-MonthPageInput parseMonth(const QJsonObject& root, const FolderSettings& folder) {
+MonthPageInput parseMonth(const JsonValue& root, const FolderSettings& folder) {
     MonthPageInput in;
-    in.year = monthPart(root.value(u"year"_s), "year", 1, 9999, 4);
-    in.month = monthPart(root.value(u"month"_s), "month", 1, 12, 2);
+    in.year = monthPart(root[u"year"], "year", 1, 9999, 4);
+    in.month = monthPart(root[u"month"], "month", 1, 12, 2);
     in.siteTitle = multiLineField(root, u"siteTitle"_s, u"month"_s);
 
-    const QJsonValue links = root.value(u"links"_s);
-    if (!links.isUndefined() && !links.isArray())
+    const JsonValue& links = root[u"links"];
+    if (!links.is(Type::Undefined) && !links.is(Type::Array))
         throw ImportError{u"links must be an array"_s};
-    const QJsonArray linkArray = links.toArray();
-    if (linkArray.size() > 12)
+    if (links.items.size() > 12)
         throw ImportError{u"at most 12 links"_s};
-    for (qsizetype k = 0; k < linkArray.size(); ++k) {
-        if (!linkArray[k].isObject())
-            throw ImportError{u"links["_s + QString::number(k) + u"] must be an object"_s};
+    for (size_t k = 0; k < links.items.size(); ++k) {
         const QString where = u"links["_s + QString::number(k) + u']';
-        in.links[k] = {stringField(linkArray[k].toObject(), u"title"_s, where),
-                       stringField(linkArray[k].toObject(), u"path"_s, where)};
+        if (!links.items[k].is(Type::Object))
+            throw ImportError{where + u" must be an object"_s};
+        in.links[k] = {stringField(links.items[k], u"title"_s, where), stringField(links.items[k], u"path"_s, where)};
     }
 
-    const QJsonValue entries = root.value(u"entries"_s);
-    if (!entries.isUndefined() && !entries.isArray())
+    const JsonValue& entries = root[u"entries"];
+    if (!entries.is(Type::Undefined) && !entries.is(Type::Array))
         throw ImportError{u"entries must be an array"_s};
-    const QJsonArray entryArray = entries.toArray();
-    if (entryArray.size() > EntryTable::kLastRow)
+    const auto entryCount = static_cast<qsizetype>(entries.items.size());
+    if (entryCount > EntryTable::kLastRow)
         throw ImportError{u"at most 31 entries"_s};
-    for (qsizetype j = 0; j < entryArray.size(); ++j) {
+    for (qsizetype j = 0; j < entryCount; ++j) {
         const QString where = u"entries["_s + QString::number(j) + u']';
-        if (!entryArray[j].isObject())
+        const JsonValue& e = entries.items[static_cast<size_t>(j)];
+        if (!e.is(Type::Object))
             throw ImportError{where + u" must be an object"_s};
-        const QJsonObject e = entryArray[j].toObject();
         in.entries.rows[++in.entries.count] =
             DiaryEntry{multiLineField(e, u"title"_s, where), multiLineField(e, u"body"_s, where),
                        stringField(e, u"date"_s, where), stringField(e, u"media"_s, where)};
@@ -102,7 +99,7 @@ MonthPageInput parseMonth(const QJsonObject& root, const FolderSettings& folder)
 
     // The writer leaves out what it cannot place; from a file, that would lose an entry without a word.
     QHash<QString, qsizetype> dated;
-    for (qsizetype j = 0; j < entryArray.size(); ++j) {
+    for (qsizetype j = 0; j < entryCount; ++j) {
         const QString where = u"entries["_s + QString::number(j) + u']';
         const DiaryEntry& e = in.entries.rows[j + 1];
         if (dayOfDate(e.date, in.year, in.month) == 0)
@@ -122,9 +119,11 @@ MonthPageInput parseMonth(const QJsonObject& root, const FolderSettings& folder)
     // Settings the file leaves out come from the folder's settings files, as the window would show them.
     const ConnectionSettingsRead& conn = folder.connection;
     const SizeSettingsRead& size = folder.size;
-    const QJsonObject s = root.value(u"settings"_s).toObject();
+    // Anything but an object counts as no settings, as it always did.
+    static const JsonValue none;
+    const JsonValue& s = root[u"settings"].is(Type::Object) ? root[u"settings"] : none;
     const auto pick = [&](const QString& key, const std::optional<QString>& fromFile) {
-        return s.contains(key) ? stringField(s, key, u"settings"_s) : fromFile.value_or(QString());
+        return !s[key].is(Type::Undefined) ? stringField(s, key, u"settings"_s) : fromFile.value_or(QString());
     };
     in.imageWidth = pick(u"imageWidth"_s, size.imageWidth);
     in.imageHeight = pick(u"imageHeight"_s, size.imageHeight);
@@ -132,34 +131,15 @@ MonthPageInput parseMonth(const QJsonObject& root, const FolderSettings& folder)
     in.videoHeight = pick(u"videoHeight"_s, size.videoHeight);
     in.ftpHost = pick(u"ftpHost"_s, conn.host);
     in.remoteDir = pick(u"remoteDir"_s, conn.remoteDir);
-    if (s.contains(u"originalSize"_s)) {
-        if (!s.value(u"originalSize"_s).isBool())
+    if (!s[u"originalSize"].is(Type::Undefined)) {
+        if (!s[u"originalSize"].is(Type::Bool))
             throw ImportError{u"settings.originalSize must be true or false"_s};
-        in.originalSize = s.value(u"originalSize"_s).toBool();
+        in.originalSize = s[u"originalSize"].boolean;
     } else {
         in.originalSize = size.originalSize.value_or(0) != 0;
     }
     in.holidays = size.holidays.value_or(HolidayRules::Law);
     return in;
-}
-
-// Runs work(i) for every i below count on every core; the calling thread takes part and hears done(n)
-// after each item it finishes, n counting the items every thread has finished.
-void inParallel(qsizetype count, const std::function<void(qsizetype)>& work,
-                const std::function<void(qsizetype)>& done) {
-    std::atomic<qsizetype> next = 0, finished = 0;
-    const auto loop = [&](bool reporting) {
-        for (qsizetype i = next++; i < count; i = next++) {
-            work(i);
-            const qsizetype n = ++finished;
-            if (reporting)
-                done(n);
-        }
-    };
-    std::vector<std::jthread> helpers;
-    for (unsigned t = 1; t < std::thread::hardware_concurrency() && t < count; ++t)
-        helpers.emplace_back(loop, false);
-    loop(true);
 }
 
 // One month as given, and where ("a.json", "century.jsonl:12", "stdin:3").
@@ -226,15 +206,15 @@ private:
 };
 
 void parse(GivenMonth& m, const FolderSettings& settings) {
-    QJsonParseError parseError;
-    const QJsonDocument doc = QJsonDocument::fromJson(m.json, &parseError);
+    QString error;
+    const JsonValue doc = readJson(m.json, error);
     m.json.clear();
-    if (!doc.isObject()) {
-        m.refused = u"not a JSON object: "_s + parseError.errorString();
+    if (!doc.is(Type::Object)) {
+        m.refused = u"not a JSON object"_s + (error.isEmpty() ? QString() : u": "_s + error);
         return;
     }
     try {
-        m.input = parseMonth(doc.object(), settings);
+        m.input = parseMonth(doc, settings);
     } catch (const ImportError& e) {
         m.refused = e.text;
     }
@@ -289,6 +269,8 @@ int runImport(const QStringList& argsIn, Context& ctx) {
         return 1;
     }
 
+    QElapsedTimer T;
+    T.start();
     MonthSources sources(ctx);
     for (const QString& source : std::as_const(args))
         sources.add(source);

@@ -26,7 +26,8 @@ MonthPageInput month(int index, const QString& version) {
     in.siteTitle = u"綴 "_s + version;
     in.links[0] = {u"前の月"_s, u"199012"_s};
     for (int d = 1; d <= 5; ++d)
-        in.entries.rows[d] = {version + u" 題 😀"_s, QString(u"本文の一行。"_s).repeated(40) + u"\r\n二行目</p><p>"_s,
+        in.entries.rows[d] = {version + u" 題 😀\t\"\\"_s,
+                              QString(u"本文の一行。"_s).repeated(40) + u"\r\n二行目</p><p>"_s,
                               dateLine(in.year, in.month, QString::asprintf("%02d", d * 5)), u"a.jpg;"_s};
     in.entries.count = 5;
     return in;
@@ -72,7 +73,8 @@ TEST_F(CliBulkTest, ExportAllThroughImport_GivesBackEveryPageByteForByte_OldestF
     const QString lines = written(14, u"v1"_s);
     const QList<std::optional<QByteArray>> before = pages(14);
     EXPECT_EQ(lines.count(u'\n'), 14);
-    EXPECT_TRUE(lines.startsWith(uR"({"entries")"_s) && lines.indexOf(u"1991"_s) < lines.indexOf(u"1992"_s));
+    EXPECT_TRUE(lines.startsWith(uR"({"year":"1991","month":"01",)"_s) && lines.contains(uR"(\t\"\\)"_s));
+    EXPECT_LT(lines.indexOf(u"\"1991\""_s), lines.indexOf(u"\"1992\""_s));
     for (const bool fresh : {false, true}) {
         if (fresh) {
             ASSERT_TRUE(QDir(home.filePath(u"diary"_s)).removeRecursively() && QDir(home.path()).mkpath(u"diary"_s));
