@@ -73,7 +73,7 @@ Outcome prepareMonthPage(const QString& home, const QString& folder, const Month
 // Writes prepared pages as one batch (textfile::writeFilesAtomically): the pages that replace an
 // unreadable one are first copied to .bak (their paths go to backups, may be null); then every page is
 // replaced atomically, and all are on the disk when it returns. On a failure before the pages are
-// renamed into place none is written. staged (may be empty) hears how many pages are flushed so far.
+// renamed into place none is written. staged (may be empty) hears how many pages are written so far.
 Outcome writeMonthPages(const QList<PreparedPage>& pages, QStringList* backups = nullptr,
                         const std::function<void(qsizetype)>& staged = {});
 
