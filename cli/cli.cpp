@@ -102,10 +102,14 @@ void inParallel(qsizetype count, const std::function<void(qsizetype)>& work,
                 done(n);
         }
     };
-    std::vector<std::jthread> helpers;
-    for (unsigned t = 1; t < std::thread::hardware_concurrency() && t < count; ++t)
-        helpers.emplace_back(loop, false);
-    loop(true);
+    {
+        std::vector<std::jthread> helpers;
+        for (unsigned t = 1; t < std::thread::hardware_concurrency() && t < count; ++t)
+            helpers.emplace_back(loop, false);
+        loop(true);
+    }
+    if (done && count > 0)
+        done(count); // the helpers may have finished the last ones
 }
 
 int runCommand(const QStringList& argsIn, Context& ctx, std::span<const Command> more) {

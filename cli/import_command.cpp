@@ -158,7 +158,10 @@ public:
 
     void add(const QString& source) {
         if (source == u"-"_s) {
-            addLines(m_ctx.in.readAll().toUtf8(), u"stdin"_s);
+            // The bytes as they come (standard input is a device): decoding them here would turn bytes
+            // that are no UTF-8 into U+FFFD instead of refusing them.
+            QIODevice* device = m_ctx.in.device();
+            addLines(device ? device->readAll() : m_ctx.in.readAll().toUtf8(), u"stdin"_s);
             return;
         }
         if (!QFileInfo(source).isDir()) {
