@@ -1,6 +1,8 @@
 #include "search/diary_search.h"
 #include "site/month_page_writer.h"
 
+#include "sample_month.h"
+
 #include <QDir>
 #include <QTemporaryDir>
 
@@ -13,40 +15,8 @@ using namespace tsuzuri;
 
 namespace {
 
-// Sentences a diary is made of, mixed so that kanji, both kana, full-width and plain Latin letters occur.
-const QStringList kSentences = {
-    u"朝は晴れていたので、駅まで歩いて行った。"_s,
-    u"昼から雨が降り出し、コンビニでビニール傘を買った。"_s,
-    u"夜は友人と駅前の居酒屋で食事をした。"_s,
-    u"仕事の帰りに本屋へ寄り、新しい文庫本を二冊買った。"_s,
-    u"週末は家族で公園へ出かけ、ボートに乗った。"_s,
-    u"ＰＣの調子が悪いので、サポートに電話をかけた。"_s,
-    u"久しぶりにカレーを作ったら、少し辛すぎた。"_s,
-    u"図書館で調べものをしていたら、あっという間に夕方になった。"_s,
-    u"Meeting with the team about the new project schedule."_s,
-    u"庭の紫陽花がきれいに咲き始めた。"_s,
-    u"電車が遅れて、会議に十分ほど遅刻してしまった。"_s,
-    u"夕飯は焼き魚と味噌汁、ほうれん草のおひたし。"_s,
-    u"母から野菜が届いたので、お礼の電話をした。"_s,
-    u"ジョギングを始めて一か月、体が軽くなった気がする。"_s,
-};
-
-// Four lines of about a hundred characters each, picked by a small deterministic generator.
-QString body(quint32& seed) {
-    QStringList lines;
-    for (int l = 0; l < 4; ++l) {
-        QString line;
-        while (line.size() < 100) {
-            seed = seed * 1664525u + 1013904223u;
-            line += kSentences[(seed >> 16) % kSentences.size()];
-        }
-        lines.append(line);
-    }
-    return lines.join(u"\r\n"_s);
-}
-
 // A century of diary on disk: 1,200 month pages of 20 entries (1901-01 to 2000-12), written by the
-// real writer. A few entries mention 京都 and 紅葉, rarer than any sentence above.
+// real writer. A few entries mention 京都 and 紅葉, rarer than any sample sentence.
 struct Century {
     QTemporaryDir home;
     Century() {
@@ -59,7 +29,7 @@ struct Century {
                 in.month = QString::asprintf("%02d", m);
                 in.siteTitle = u"毎日の記録"_s;
                 for (int d = 1; d <= 20; ++d) {
-                    QString text = body(seed);
+                    QString text = sampleBody(seed);
                     if ((y * 12 + m + d) % 97 == 0)
                         text += u"\r\n京都で紅葉を見た。"_s;
                     in.entries.rows[d] =

@@ -6,6 +6,10 @@
 
 #include <QRegularExpression>
 
+#include <atomic>
+#include <thread>
+#include <vector>
+
 using namespace Qt::StringLiterals;
 
 namespace tsuzuri::cli {
@@ -14,9 +18,11 @@ namespace {
 
 void usage(QTextStream& s) {
     s << u"usage: tsuzuri-cli <command> [--home DIR] [--folder NAME] ...\n"
-         u"  import [--replace-unreadable] MONTH.json\n"
-         u"                          write one month page from JSON (and index.html, feed.xml)\n"
+         u"  import [--replace-unreadable] SOURCE...\n"
+         u"                          write month pages from JSON: MONTH.json, FILE.jsonl, a folder of .json\n"
+         u"                          files or - (JSON Lines on standard input); then index.html, feed.xml\n"
          u"  export YYYYMM           print a month page as JSON\n"
+         u"  export --all            print every month page as JSON Lines, oldest first\n"
          u"  snippets YYYYMM         print the embedding snippets of a month page as JSON\n"
          u"  upload [--yes] ENTRY... upload entries of the diary folder by FTP\n"
          u"  index                   rebuild index.html and feed.xml from the month pages\n"
@@ -85,29 +91,44 @@ bool parseMonthArgument(const QString& text, Context& ctx, QString& year, QStrin
     return true;
 }
 
-int runCli(const QStringList& argsIn, Context& ctx) {
+void inParallel(qsizetype count, const std::function<void(qsizetype)>& work,
+                const std::function<void(qsizetype)>& done) {
+    std::atomic<qsizetype> next = 0, finished = 0;
+    const auto loop = [&](bool reporting) {
+        for (qsizetype i = next++; i < count; i = next++) {
+            work(i);
+            const qsizetype n = ++finished;
+            if (reporting && done)
+                done(n);
+        }
+    };
+    {
+        std::vector<std::jthread> helpers;
+        for (unsigned t = 1; t < std::thread::hardware_concurrency() && t < count; ++t)
+            helpers.emplace_back(loop, false);
+        loop(true);
+    }
+    if (done && count > 0)
+        done(count); // the helpers may have finished the last ones
+}
+
+int runCommand(const QStringList& argsIn, Context& ctx, std::span<const Command> more) {
+    static constexpr Command everywhere[] = {
+        {u"import", runImport}, {u"export", runExport}, {u"snippets", runSnippets},
+        {u"index", runIndex},   {u"search", runSearch},
+    };
     QStringList args = argsIn;
     if (args.isEmpty() || args.first() == u"--help"_s || args.first() == u"-h"_s) {
         usage(args.isEmpty() ? ctx.err : ctx.out);
         return args.isEmpty() ? 2 : 0;
     }
     const QString command = args.takeFirst();
-    if (command == u"import"_s)
-        return runImport(args, ctx);
-    if (command == u"export"_s)
-        return runExport(args, ctx);
-    if (command == u"snippets"_s)
-        return runSnippets(args, ctx);
-    if (command == u"upload"_s)
-        return runUpload(args, ctx);
-    if (command == u"index"_s)
-        return runIndex(args, ctx);
-    if (command == u"search"_s)
-        return runSearch(args, ctx);
-    if (command == u"backup"_s)
-        return runBackup(args, ctx);
-    if (command == u"restore"_s)
-        return runRestore(args, ctx);
+    for (const std::span<const Command> commands : {std::span<const Command>(everywhere), more}) {
+        for (const Command& c : commands) {
+            if (command == c.name)
+                return c.run(args, ctx);
+        }
+    }
     ctx.err << u"unknown command: "_s << command << u'\n';
     usage(ctx.err);
     return 2;

@@ -6,6 +6,9 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include <functional>
+#include <span>
+
 namespace tsuzuri {
 class PasswordStore;
 }
@@ -19,6 +22,7 @@ struct Context {
     QTextStream& in;
     QString defaultHome;      // the folder of the executable
     bool interactive = false; // standard input and error are a terminal
+    bool progress = false;    // standard error is a terminal: long runs show how far they are
 
     // The system keyring; none: the settings file alone.
     PasswordStore* passwords = nullptr;
@@ -30,8 +34,21 @@ struct Target {
     QString folder;
 };
 
-// args without the program name: "import", "--home", "DIR", "MONTH.json", …
+// A subcommand: its name and what runs it with the arguments that follow the name.
+struct Command {
+    QStringView name;
+    int (*run)(const QStringList& args, Context& ctx);
+};
+
+// args without the program name: "import", "--home", "DIR", "MONTH.json", … Every program of the tool
+// holds import, export, snippets, index and search; more names the commands this one adds.
+int runCommand(const QStringList& args, Context& ctx, std::span<const Command> more);
+
+// Every command in this process (the tests, and the programs that hold upload, backup and restore).
 int runCli(const QStringList& args, Context& ctx);
+
+// main() of a program of the tool: the streams on standard input, output and error, and runCommand.
+int programMain(int argc, char** argv, std::span<const Command> more, PasswordStore* passwords = nullptr);
 
 // Subcommands; args are what follows the subcommand's name.
 int runImport(const QStringList& args, Context& ctx);
@@ -57,5 +74,10 @@ QString forTerminal(QString text);
 
 // YYYYMM → "2005", "11"; false (after a message on err) when it names no month.
 bool parseMonthArgument(const QString& text, Context& ctx, QString& year, QString& month);
+
+// Runs work(i) for every i below count on every core; the calling thread takes part and hears done(n)
+// (may be empty) after each item it finishes, n counting the items every thread has finished.
+void inParallel(qsizetype count, const std::function<void(qsizetype)>& work,
+                const std::function<void(qsizetype)>& done = {});
 
 } // namespace tsuzuri::cli

@@ -5,7 +5,7 @@ if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT)
     set(CMAKE_INSTALL_PREFIX "${PROJECT_SOURCE_DIR}/dist/Tsuzuri" CACHE PATH "Program folder" FORCE)
 endif()
 
-install(TARGETS tsuzuri-cli RUNTIME DESTINATION .)
+install(TARGETS tsuzuri-cli tsuzuri-cli-upload tsuzuri-cli-backup RUNTIME DESTINATION .)
 if(TARGET tsuzuri)
     install(TARGETS tsuzuri RUNTIME DESTINATION .)
 endif()

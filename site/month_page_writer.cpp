@@ -108,19 +108,18 @@ MediaText mediaText(const DiaryEntry& row, const MonthPageInput& in) {
                                      ? QString()
                                      : u" width=\""_s + in.videoWidth + u"\" height=\""_s + in.videoHeight + u'"';
             lines << u"<object classid=\"clsid:02BF25D5-8C17-4B23-BC80-D3488ABDDC6B\""_s + size + u" codebase=\""_s +
-                         kQuickTimeCab.toString() + u"\">"_s +
-                         u"<param name=\"src\" value=\""_s + src + u"\">"_s +
+                         kQuickTimeCab.toString() + u"\">"_s + u"<param name=\"src\" value=\""_s + src + u"\">"_s +
                          u"<param name=\"autoplay\" value=\"false\">"_s +
                          u"<param name=\"controller\" value=\"true\">"_s + u"<embed src=\""_s + src + u'"' + size +
                          u" autoplay=\"true\" controller=\"false\" pluginspage=\""_s + kQuickTimeDownload.toString() +
                          u"\"></object>"_s;
         } else if (in.originalSize || sizeless(in.imageWidth, in.imageHeight)) {
-            lines << u"<a href=\"image/"_s + name.toString() + u"\" target=\"_blank\"><img class=\"limg\" src=\"image/"_s +
-                         name.toString() + u"\"></a>"_s;
+            lines << u"<a href=\"image/"_s + name.toString() +
+                         u"\" target=\"_blank\"><img class=\"limg\" src=\"image/"_s + name.toString() + u"\"></a>"_s;
         } else {
-            lines << u"<a href=\"image/"_s + name.toString() + u"\" target=\"_blank\"><img class=\"limg\" src=\"image/"_s +
-                         name.toString() + u"\" width=\""_s + in.imageWidth + u"px\" height=\""_s + in.imageHeight +
-                         u"px\"></a>"_s;
+            lines << u"<a href=\"image/"_s + name.toString() +
+                         u"\" target=\"_blank\"><img class=\"limg\" src=\"image/"_s + name.toString() +
+                         u"\" width=\""_s + in.imageWidth + u"px\" height=\""_s + in.imageHeight + u"px\"></a>"_s;
         }
     }
     out.lines = lines.join(kCrLf);
@@ -318,30 +317,68 @@ RenderResult renderMonthPage(const MonthPageInput& in) {
     return result;
 }
 
-Outcome MakeMonthHtml(const QString& home, const QString& folder, const MonthPageInput& input,
-                      LinkPairs* completedLinks, QString* backupOfUnreadable) {
+Outcome prepareMonthPage(const QString& home, const QString& folder, const MonthPageInput& input,
+                         bool replaceUnreadable, PreparedPage& page) {
     RenderResult r = renderMonthPage(input);
     if (!r.outcome.ok())
         return r.outcome;
-    const QString path = paths::monthPage(home, folder, input.year, input.month);
+    page.path = paths::monthPage(home, folder, input.year, input.month);
     // Whatever writes the month, the page on disk must read back whole first: otherwise it holds
     // entries this write never saw. Something that is no page at all is never replaced.
     const MonthPageRead before = readMonthPageFile(home, folder, input.year, input.month);
-    if (!before.outcome.ok()) {
-        if (!backupOfUnreadable ||
-            textfile::pathKind(paths::diaryFolder(home, folder), path) != textfile::PathKind::File)
-            return before.outcome;
-        const std::optional<QString> backup = textfile::keepBackup(path);
-        if (!backup)
-            return Outcome::failure(Msg::WriteFailed, {QDir::toNativeSeparators(path + u".bak"_s)});
-        *backupOfUnreadable = *backup;
+    page.replacesUnreadable = !before.outcome.ok();
+    if (page.replacesUnreadable && (!replaceUnreadable || textfile::pathKind(paths::diaryFolder(home, folder),
+                                                                             page.path) != textfile::PathKind::File))
+        return before.outcome;
+    page.bytes = std::move(r.page.bytes);
+    page.links = r.page.links;
+    return Outcome::success();
+}
+
+namespace {
+
+Outcome keepUnreadable(const PreparedPage& page, QString& backup) {
+    const std::optional<QString> kept = textfile::keepBackup(page.path);
+    if (!kept)
+        return Outcome::failure(Msg::WriteFailed, {QDir::toNativeSeparators(page.path + u".bak"_s)});
+    backup = *kept;
+    return Outcome::success();
+}
+
+} // namespace
+
+Outcome MakeMonthHtml(const QString& home, const QString& folder, const MonthPageInput& input,
+                      LinkPairs* completedLinks, QString* backupOfUnreadable) {
+    PreparedPage page;
+    if (const Outcome o = prepareMonthPage(home, folder, input, backupOfUnreadable != nullptr, page); !o.ok())
+        return o;
+    if (page.replacesUnreadable) {
+        if (const Outcome o = keepUnreadable(page, *backupOfUnreadable); !o.ok())
+            return o;
     }
-    const Outcome written = textfile::writeFileAtomically(path, r.page.bytes);
+    const Outcome written = textfile::writeFileAtomically(page.path, page.bytes);
     if (!written.ok())
         return written;
     if (completedLinks)
-        *completedLinks = r.page.links;
+        *completedLinks = page.links;
     return Outcome::success();
+}
+
+Outcome writeMonthPages(const QList<PreparedPage>& pages, QStringList* backups,
+                        const std::function<void(qsizetype)>& staged) {
+    QList<textfile::FileContent> files;
+    files.reserve(pages.size());
+    for (const PreparedPage& page : pages) {
+        if (page.replacesUnreadable) {
+            QString backup;
+            if (const Outcome o = keepUnreadable(page, backup); !o.ok())
+                return o;
+            if (backups)
+                backups->append(backup);
+        }
+        files.append({page.path, page.bytes});
+    }
+    return textfile::writeFilesAtomically(files, staged);
 }
 
 int dayOfDate(QStringView date, const QString& year, const QString& month) {

@@ -331,4 +331,26 @@ PublishResult publishMonthPage(const QString& home, const QString& folder, const
     return r;
 }
 
+PublishResult publishMonthPages(const QString& home, const QString& folder, const QList<PreparedPage>& pages,
+                                QStringList* backups, const std::function<void(qsizetype)>& staged) {
+    PublishResult r;
+    r.page = writeMonthPages(pages, backups, staged);
+    if (!r.page.ok())
+        return r;
+    {
+        // What the pages read back as is known already: the rebuild below need not read them again.
+        const QMutexLocker lock(&cacheLock());
+        QHash<QString, CachedPage>& known = pageCache()[QDir(paths::diaryFolder(home, folder)).absolutePath()];
+        for (const PreparedPage& page : pages) {
+            const QFileInfo file(page.path);
+            if (page.readBack)
+                known.insert(file.fileName(), {file.size(), file.lastModified(), true, page.readBack});
+            else
+                known.remove(file.fileName());
+        }
+    }
+    r.index = writeSiteIndex(home, folder);
+    return r;
+}
+
 } // namespace tsuzuri

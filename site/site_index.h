@@ -52,4 +52,10 @@ struct PublishResult {
 PublishResult publishMonthPage(const QString& home, const QString& folder, const MonthPageInput& input,
                                LinkPairs* completedLinks = nullptr, QString* backupOfUnreadable = nullptr);
 
+// Many page writes as one (a bulk import): the prepared pages written as one batch (writeMonthPages),
+// then index.html and feed.xml rebuilt once. A page's readBack, when given, is taken for what the page
+// reads back as instead of reading it again.
+PublishResult publishMonthPages(const QString& home, const QString& folder, const QList<PreparedPage>& pages,
+                                QStringList* backups = nullptr, const std::function<void(qsizetype)>& staged = {});
+
 } // namespace tsuzuri

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <functional>
 #include <optional>
 
 // The one byte boundary of the program: every page and settings file is code page 932 with CR LF.
@@ -83,5 +84,21 @@ std::optional<QString> keepBackup(const QString& path);
 // exactly as it was and the outcome names the path.
 Outcome writeFileAtomically(const QString& path, QByteArrayView bytes,
                             std::optional<QFileDevice::Permissions> permissions = std::nullopt);
+
+// One file of a batch: where it goes and its whole new content.
+struct FileContent {
+    QString path;
+    QByteArray bytes;
+};
+
+// Replaces several files, each whole and atomically, waiting for the disk once for the batch instead of
+// once a file: every file is written beside its name (a hidden ".NAME.XXXXXX"), then all are flushed to
+// the disk together (on Linux one syncfs() of their file system), renamed into place, and their folders
+// flushed. A failure before the renames removes what was written beside and leaves every file as it was;
+// a crash or a kill at any moment leaves each file either old or new, never partial (a kill can leave a
+// hidden temporary file behind). Once it returns success every file is on the disk. staged (may be
+// empty) hears how many files are written beside so far.
+Outcome writeFilesAtomically(const QList<FileContent>& files,
+                             const std::function<void(qsizetype written)>& staged = {});
 
 } // namespace tsuzuri::textfile

@@ -34,7 +34,9 @@ protected:
         EXPECT_TRUE(textfile::writeFileAtomically(path, text).ok());
         return path;
     }
-    QString page(const QString& folder = u"diary"_s) const { return paths::monthPage(home.path(), folder, u"2005", u"11"); }
+    QString page(const QString& folder = u"diary"_s) const {
+        return paths::monthPage(home.path(), folder, u"2005", u"11");
+    }
 
     QTemporaryDir home;
     QString out, err, in;
@@ -89,6 +91,10 @@ TEST_F(CliImportTest, ErrorsWriteNothingAndExitWithOne) {
         const char* expect;
     } cases[] = {
         {"not json", "not a JSON object"},
+        {"{\"siteTitle\":\"\xff\"}", "not UTF-8"},
+        {QByteArray(100000, '['), "nested too deeply"},
+        {R"({"year":"2005","month":"11"} {})", "text after the value"},
+        {R"({"year":"2005","month":"11","siteTitle":"\q"})", "unknown escape"},
         {R"({"year":"2005","month":"13"})", "month"},
         {R"({"year":"20x5","month":"11"})", "year"},
         {R"({"year":"2005","month":"11","entries":[{"date":"2005年11月04日","media":"a.jpg"}]})", "「;」"},

@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
@@ -12,7 +14,6 @@
 #include "qt_printers.h"
 
 #include <gtest/gtest.h>
-
 
 using namespace Qt::StringLiterals;
 using namespace tsuzuri;
@@ -67,6 +68,24 @@ TEST(Cp932Encoding, EncodeThenDecodeGivesBackAnyText) {
     EXPECT_EQ(textfile::decodeWithReferences(textfile::encode(text)), text);
 }
 
+// Reading and writing go through a table made from the converter; every character and every byte or
+// byte pair must come out as the converter alone gives it (references for what has no round trip).
+TEST(Cp932Encoding, EveryCharacterAndBytePairMapsExactlyAsTheConverter) {
+    QStringEncoder enc("windows-31j", QStringConverter::Flag::Stateless);
+    QStringDecoder dec("windows-31j", QStringConverter::Flag::Stateless);
+    for (char16_t c = 1; c != 0; ++c) {
+        const QString text(QChar{c});
+        const QByteArray raw = enc.encode(text);
+        const bool exact = !QChar::isSurrogate(c) && c != 0xFFFD && dec.decode(raw) == text;
+        ASSERT_EQ(textfile::encode(text), exact ? raw : "&#" + QByteArray::number(c) + ';') << int(c);
+    }
+    for (int b = 0; b < 0x10000; ++b) {
+        const QByteArray pair = b < 0x100 ? bytes({b}) : bytes({b >> 8, b & 0xFF});
+        ASSERT_EQ(textfile::decode(pair), dec.decode(pair)) << b;
+        ASSERT_EQ(textfile::decode(pair + "a"), dec.decode(pair + "a")) << b;
+    }
+}
+
 TEST(LineSplitting, CrLfLoneCrAndLoneLfEachEndALine) {
     const QString text = u"a\r\nb\rc\nd\r\n\r\ne"_s;
     const QList<QStringView> lines = textfile::splitLines(text);
@@ -93,18 +112,22 @@ TEST(AtomicWrite, ReplacesWholeAndKeepsBytesExact) {
     EXPECT_EQ(textfile::readFile(path), QByteArray("a\rb\r\n"));
 }
 
-TEST(AtomicWrite, FailedWriteLeavesThePreviousFileExactlyAsItWas) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(u"p.html"_s);
-    ASSERT_TRUE(textfile::writeFileAtomically(path, "previous").ok());
-    Outcome o;
-    {
-        FileSizeLimit limit(16);
-        o = textfile::writeFileAtomically(path, QByteArray(4096, 'x'));
+// One file, or a batch whose third file is cut short: nothing is replaced and nothing is left beside.
+TEST(AtomicWrite, FailedWriteLeavesThePreviousFilesExactlyAsTheyWere) {
+    for (const bool batch : {false, true}) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"p.html"_s), other = dir.filePath(u"q.html"_s);
+        ASSERT_TRUE(textfile::writeFileAtomically(path, "previous").ok());
+        Outcome o;
+        {
+            FileSizeLimit limit(16);
+            o = batch ? textfile::writeFilesAtomically({{path, "new"}, {other, "q"}, {path, QByteArray(4096, 'x')}})
+                      : textfile::writeFileAtomically(path, QByteArray(4096, 'x'));
+        }
+        EXPECT_EQ(o.msg, Msg::WriteFailed);
+        EXPECT_EQ(textfile::readFile(path), QByteArray("previous"));
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"p.html"_s});
     }
-    EXPECT_EQ(o.msg, Msg::WriteFailed);
-    EXPECT_EQ(textfile::readFile(path), QByteArray("previous"));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{u"p.html"_s});
 }
 
 TEST(AtomicWrite, MissingFolderIsReportedWithThePath) {
@@ -128,9 +151,9 @@ TEST(FilesInAFolder, OnlyFilesAndFoldersInsideAreTaken_PipesAndLinksOutOrToNothi
     ASSERT_TRUE(QFile::link(in(u"none.html"_s), in(u"dangling.html"_s)));
     ASSERT_EQ(::mkfifo(QFile::encodeName(in(u"pipe.html"_s)).constData(), 0600), 0);
     const std::pair<QString, textfile::PathKind> cases[] = {
-        {u"page.html"_s, textfile::PathKind::File},        {u"inside.html"_s, textfile::PathKind::File},
-        {u"image"_s, textfile::PathKind::Folder},          {u"none.html"_s, textfile::PathKind::Missing},
-        {u"outside.html"_s, textfile::PathKind::Refused},  {u"dangling.html"_s, textfile::PathKind::Refused},
+        {u"page.html"_s, textfile::PathKind::File},       {u"inside.html"_s, textfile::PathKind::File},
+        {u"image"_s, textfile::PathKind::Folder},         {u"none.html"_s, textfile::PathKind::Missing},
+        {u"outside.html"_s, textfile::PathKind::Refused}, {u"dangling.html"_s, textfile::PathKind::Refused},
         {u"pipe.html"_s, textfile::PathKind::Refused},
     };
     for (const auto& [name, kind] : cases)
