@@ -68,18 +68,12 @@ TEST(LoadDayEntry, LastMatchingRowWinsAndParagraphMarkupIsRemoved) {
     EXPECT_EQ(none, (EditorEntry{{}, {}, {}, u"2005年11月09日"_s}));
 }
 
-TEST(Messages, CodedMessagesAreExactAndUnknownCodesAreEmpty) {
-    EXPECT_EQ(codedMessageText(u"e1"_s), u"日にちが指定されていません｡カレンダー上の日にちをクリックして下さい"_s);
-    EXPECT_EQ(codedMessageText(u"e4"_s), u"1～12(半角)の間で入力して下さい"_s);
-    EXPECT_EQ(codedMessageText(u"e5"_s), u"1900～2999(半角)の間で入力して下さい"_s);
-    EXPECT_EQ(codedMessageText(u"e8"_s), QString());
-    EXPECT_EQ(codedMessageText(u"E4"_s), QString());
-}
-
-TEST(Messages, ArgumentsAreSubstitutedOnceAndTwoMessagesKeepTheirLoneCr) {
+TEST(Messages, CodedMessagesAreTheirMessagesAndUnknownCodesAreEmpty_ArgumentsAreSubstitutedOnce) {
+    const Msg coded[] = {Msg::E1, Msg::E2, Msg::E3, Msg::E4, Msg::E5, Msg::E6, Msg::E7};
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(codedMessageText(u"e%1"_s.arg(i + 1)), messageText(coded[i])) << i;
+    for (const QString& code : {u"e0"_s, u"e8"_s, u"E4"_s})
+        EXPECT_EQ(codedMessageText(code), QString()) << code.toStdString();
     EXPECT_EQ(messageText(Msg::FolderMissingCreate, {u"my%2dir"_s}),
               u"指定されたフォルダは存在しません\r\nmy%2dirフォルダを作成しますか？"_s);
-    EXPECT_EQ(messageText(Msg::ImageFolderMissing),
-              u"エラーが発生しました。\r対象の日記フォルダ内に[image]フォルダが存在するか確認して下さい。"_s);
-    EXPECT_EQ(messageText(Msg::SettingsLoadFailed), u"エラーが発生しました。\r[diary]フォルダが存在するか確認して下さい。"_s);
 }

@@ -75,15 +75,13 @@ QString inHolidayJpStyle(const HolidayList& ours, const QDate& date, const QStri
 
 // Every difference between two lists, one line each, so a failure shows them all at once.
 QStringList differences(const HolidayList& expected, const HolidayList& actual) {
+    HolidayList both = expected;
+    both.insert(actual);
     QStringList out;
-    for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
-        if (!actual.contains(it.key()) || actual.value(it.key()) != it.value())
-            out << it.key().toString(Qt::ISODate) + u" "_s + actual.value(it.key(), u"missing"_s) + u" instead of "_s +
-                       it.value();
-    }
-    for (auto it = actual.cbegin(); it != actual.cend(); ++it) {
-        if (!expected.contains(it.key()))
-            out << it.key().toString(Qt::ISODate) + u" extra ("_s + it.value() + u')';
+    for (const QDate& d : both.keys()) {
+        const QString want = expected.value(d, u"nothing"_s), got = actual.value(d, u"nothing"_s);
+        if (want != got)
+            out << d.toString(Qt::ISODate) + u' ' + got + u" instead of "_s + want;
     }
     return out;
 }
@@ -126,10 +124,10 @@ TEST(LawHolidays, NothingBeforeTheActOfJuly1948) {
     }
 }
 
+// The approximation counts every fourth year as a leap year; without the skipped February 29 of 2200,
+// 2300, 2500, … the day would slide a day earlier each century (March 13 by 2999). The days swing as in
+// 1900–2099: 3/22 and 9/24 after a century year, 3/19 and 9/21 before one.
 TEST(LawHolidays, EquinoxDaysStayNearTheEquinoxUpTo2999) {
-    // The approximation counts every fourth year as a leap year; without the skipped February 29 of
-    // 2200, 2300, 2500, … the day would slide a day earlier each century (March 13 by 2999). The days
-    // swing as in 1900–2099: 3/22 and 9/24 after a century year, 3/19 and 9/21 before one.
     const auto dayOf = [](const std::array<QString, 32>& names, const QString& name) {
         return std::find(names.begin(), names.end(), name) - names.begin();
     };
@@ -141,23 +139,16 @@ TEST(LawHolidays, EquinoxDaysStayNearTheEquinoxUpTo2999) {
     }
 }
 
-// A Sunday holiday (3 May 2026) stays one on the page and in the grid under the law.
+// The lists above begin in 1955: the first years of the act are checked here. A Sunday holiday (3 May
+// 2026) stays one on the page and in the grid under the law.
 TEST(LawHolidays, MonthHolidaysUnderTheLawMarkTooltipGridAndPage) {
     const struct {
         int y, m, d;
         QString tooltip;
     } cases[] = {
-        {1948, 1, 1, QString()},           {1948, 5, 5, QString()},
-        {1948, 9, 23, u"秋分の日"_s},      {1948, 11, 3, u"文化の日"_s},
-        {1949, 1, 1, u"元日"_s},           {1949, 1, 15, u"成人の日"_s},
-        {1949, 4, 29, u"天皇誕生日"_s},    {1989, 2, 24, u"昭和天皇の大喪の礼"_s},
-        {2005, 12, 23, u"天皇誕生日"_s},   {2016, 8, 11, u"山の日"_s},
-        {2019, 5, 1, u"天皇の即位の日"_s}, {2019, 12, 23, QString()},
-        {2020, 7, 24, u"スポーツの日"_s},  {2021, 8, 9, u"振替休日"_s},
-        {2025, 2, 23, u"天皇誕生日"_s},    {2025, 2, 24, u"振替休日"_s},
-        {2026, 3, 20, u"春分の日"_s},      {2026, 5, 3, u"憲法記念日"_s},
-        {2026, 5, 6, u"振替休日"_s},       {2026, 5, 7, QString()},
-        {2026, 9, 22, u"国民の休日"_s},    {2026, 9, 23, u"秋分の日"_s},
+        {1948, 1, 1, QString()},        {1948, 5, 5, QString()},       {1948, 9, 23, u"秋分の日"_s},
+        {1948, 11, 3, u"文化の日"_s},   {1949, 1, 1, u"元日"_s},       {1949, 1, 15, u"成人の日"_s},
+        {1949, 4, 29, u"天皇誕生日"_s}, {2026, 5, 3, u"憲法記念日"_s}, {2026, 5, 7, QString()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.y << '-' << c.m << '-' << c.d);
