@@ -1,5 +1,6 @@
 #include "media/media_files.h"
 #include "store/paths.h"
+#include "store/textfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,13 +18,11 @@ using namespace tsuzuri::media;
 namespace {
 
 bool writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+    return textfile::writeFileAtomically(path, bytes).ok();
 }
 
 QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    return textfile::readFile(path).value_or("<missing>");
 }
 
 // Every name in a folder, hidden temporaries included.
