@@ -15,21 +15,14 @@ const QString kCrLf = u"\r\n"_s;
 
 } // namespace
 
+// The week rows' lone CRs are line ends in the snippet: no CR without its LF.
 TEST(Snippets, BlocksOfAnEmptyMonth_CalendarCellsOnTheirOwnLinesAndTheDiaryAroundOneEmptyLine) {
-    const QString page = pageText(month(2005, 11));
-    const QString cal = cutBlock(page, marker::kCalendarStart, marker::kCalendarEnd);
-    EXPECT_TRUE(cal.startsWith(kCrLf + marker::kCalendarStart.toString() + kCrLf + u"<table class=\"cltbl\">"_s));
-    EXPECT_TRUE(cal.endsWith(u"</table>\r\n"_s + marker::kCalendarEnd.toString()));
-    // The week rows' lone CRs are line ends here: no CR without its LF, every cell its own line.
-    EXPECT_EQ(cal.count(u'\r'), cal.count(kCrLf));
-    const QStringList lines = cal.split(kCrLf);
-    EXPECT_TRUE(lines.contains(u"<tr class=\"cltr\">"_s));
-    EXPECT_TRUE(lines.contains(u"<td id=\"i30\">30</td>"_s));
-    EXPECT_TRUE(lines.contains(u"<td>&nbsp;</td></tr>"_s));
-    EXPECT_EQ(lines.filter(u"<td id=\"i"_s).size(), 30);
-
-    EXPECT_EQ(cutBlock(page, marker::kDiaryStart, marker::kDiaryEnd),
-              kCrLf + marker::kDiaryStart.toString() + kCrLf + kCrLf + marker::kDiaryEnd.toString());
+    const CodeSnippets s = codeSnippets(pageText(month(2005, 11)));
+    EXPECT_TRUE(s.calendar.startsWith(kCrLf + marker::kCalendarStart.toString() + u"\r\n<table class=\"cltbl\">"_s));
+    EXPECT_TRUE(s.calendar.endsWith(u"</table>\r\n"_s + marker::kCalendarEnd.toString()));
+    EXPECT_TRUE(s.calendar.contains(u"\r\n<td id=\"i30\">30</td>\r\n"_s));
+    EXPECT_EQ(s.calendar.count(u'\r'), s.calendar.count(kCrLf));
+    EXPECT_EQ(s.diary, kCrLf + marker::kDiaryStart.toString() + kCrLf + kCrLf + marker::kDiaryEnd.toString());
 }
 
 TEST(Snippets, CutBlock_AllBlocksOfAKindMarkersEqualTheLineStrayEndAddsOnlyItselfUnendedRunsToTheEnd) {
@@ -49,17 +42,6 @@ TEST(Snippets, CutBlock_AllBlocksOfAKindMarkersEqualTheLineStrayEndAddsOnlyItsel
         SCOPED_TRACE(c.page.toStdString());
         EXPECT_EQ(cutBlock(c.page, marker::kDiaryStart, marker::kDiaryEnd), c.block);
     }
-}
-
-TEST(Snippets, PageWithLfOrCrLineEnds_GivesTheSameBlocks) {
-    MonthPageInput in = month(2005, 11);
-    add(in, 4, u"題"_s, u"一\r\n二"_s, u"a.jpg;"_s);
-    const QString page = pageText(in);
-    const CodeSnippets expected = codeSnippets(page);
-    EXPECT_TRUE(expected.diary.contains(u"\r\n一</p><p>\r\n二\r\n"_s));
-    QString lf = page, cr = page;
-    EXPECT_EQ(codeSnippets(lf.replace(kCrLf, u"\n"_s).replace(u'\r', u'\n')), expected);
-    EXPECT_EQ(codeSnippets(cr.replace(kCrLf, u"\r"_s)), expected);
 }
 
 TEST(Snippets, FromTheFolder_CharactersCodePage932LacksStayReferencesAndNoOrUnreadablePageGivesFixedTextsOnly) {
