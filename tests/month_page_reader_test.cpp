@@ -184,7 +184,7 @@ TEST(MonthPageReaderFile, MissingPageIsAnEmptyMonth_WrittenPageReadsBack_Unreada
     EXPECT_TRUE(r.exists);
     EXPECT_EQ(r.page, parse(pageText(sample())).page);
 
-    // A folder in the page's place exists but cannot be read as a page (pipes and links: textfile_test).
+    // A folder in the page's place exists but cannot be read as a page (pipes and links: store_test).
     const QString path = home.filePath(u"diary/"_s + kPage);
     ASSERT_TRUE(QFile::remove(path) && QDir().mkpath(path));
     r = read();
