@@ -40,16 +40,11 @@ public:
     explicit RandomMonth(unsigned seed) : rng_(seed) {}
 
     MonthPageInput month() {
-        MonthPageInput in;
         const int y = between(1990, 2110);
         const int m = between(1, 12);
-        in.year = QString::number(y);
-        in.month = u"%1"_s.arg(m, 2, 10, QChar(u'0'));
-        in.siteTitle = line();
+        MonthPageInput in = tsuzuri::month(y, m, line());
         in.imageWidth = pick({u"320", u"", u"50%"});
         in.imageHeight = pick({u"240", u""});
-        in.videoWidth = u"320"_s;
-        in.videoHeight = u"256"_s;
         in.originalSize = chance(50);
         in.ftpHost = pick({u"example.com", u"ftp.example.jp", u""});
         in.remoteDir = pick({u"www/diary", u"www/diary/", u"", u"日記"});
@@ -64,11 +59,9 @@ public:
         for (int j = 1; j <= in.entries.count; ++j) {
             int day = j <= days && !chance(3) ? order[j - 1] : between(1, days); // sometimes two rows of one date
             if (days < 31 && chance(5))
-                day = between(days + 1, 31); // a day the month lacks
-            const QString date = chance(3)
-                                     ? u"2001年01月01日"_s // another month (rarely the same one)
-                                     : in.year + u'年' + in.month + u'月' + u"%1日"_s.arg(day, 2, 10, QChar(u'0'));
-            if (chance(10)) // blank: spaces at most
+                day = between(days + 1, 31);                                        // a day the month lacks
+            const QString date = chance(3) ? u"2001年01月01日"_s : dateOf(in, day); // another month (rarely the same)
+            if (chance(10))                                                         // blank: spaces at most
                 in.entries.rows[j] = {pick({u"", u" ", u"  "}), pick({u"", u" "}), date, pick({u"", u";", u" ;;"})};
             else
                 in.entries.rows[j] = {line(), chance(15) ? QString() : lines(4), date, media()};
@@ -131,7 +124,7 @@ MonthPage expectedPage(const MonthPageInput& in) {
     }
     EntryTable& out = page.entries;
     for (int day = daysInMonth(in.year.toInt(), in.month.toInt()); day >= 1; --day) {
-        const QString date = in.year + u'年' + in.month + u'月' + u"%1日"_s.arg(day, 2, 10, QChar(u'0'));
+        const QString date = dateOf(in, day);
         for (int j = in.entries.count; j >= 1; --j) {
             const DiaryEntry& e = in.entries.rows[j];
             const QString media = keptMedia(e.media);
