@@ -18,7 +18,7 @@ namespace {
 const QString kPage = u"/opt/My Programs/Tsuzuri 1.3/diary/200511.html"_s;
 
 bool writeBytes(const QString& path, const QByteArray& bytes) {
-    return QDir().mkpath(QFileInfo(path).path()) && textfile::writeFileAtomically(path, bytes).ok();
+    return QDir().mkpath(QFileInfo(path).path()) && tsuzuri::textfile::writeFileAtomically(path, bytes).ok();
 }
 
 Command program(const QString& name, const QStringList& args, const QString& shown = {}) {
