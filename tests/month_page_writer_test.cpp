@@ -1,3 +1,4 @@
+#include "site/page_format.h"
 #include "store/paths.h"
 
 #include <QDate>
@@ -15,17 +16,10 @@ using namespace tsuzuri;
 
 namespace {
 
-// Lines as the page ends them (CR LF); week rows keep their lone CRs.
-QStringList pageLines(const MonthPageInput& in) {
-    QStringList lines = pageText(in).split(u"\r\n"_s);
-    EXPECT_EQ(lines.takeLast(), QString()) << "the page ends with CR LF";
-    return lines;
-}
-
 // The week rows as day numbers, "-" for a blank cell: "- - - - - - 1 / 2 3 …".
 QString weekRows(const MonthPageInput& in) {
     static const QRegularExpression dayCell(u"<td id=\"i(\\d+)\".*?</td>"_s);
-    QString rows = pageLines(in).filter(u"<tr class=\"cltr\">"_s).join(u" / "_s);
+    QString rows = pageText(in).split(u"\r\n"_s).filter(u"<tr class=\"cltr\">"_s).join(u" / "_s);
     rows.replace(dayCell, u"\\1"_s).replace(u"<td>&nbsp;</td>"_s, u"-"_s).remove(u"<tr class=\"cltr\">\r"_s);
     return rows.remove(u"</tr>"_s).replace(u'\r', u' ');
 }
@@ -37,23 +31,12 @@ QString cellOf(const MonthPageInput& in, int day) {
     return from < 0 ? QString() : text.mid(from, text.indexOf(u"</td>"_s, from) + 5 - from);
 }
 
-// Each stretch of lines between a start and an end marker line, every line followed by "|".
-QStringList sections(const MonthPageInput& in, QStringView start, QStringView end) {
-    const QStringList lines = pageLines(in);
-    QStringList out;
-    for (qsizetype a = lines.indexOf(start.toString()); a >= 0; a = lines.indexOf(start.toString(), a + 1)) {
-        const qsizetype b = lines.indexOf(end.toString(), a + 1);
-        EXPECT_GT(b, a);
-        QString joined;
-        for (const QString& l : lines.mid(a + 1, b - a - 1))
-            joined += l + u'|';
-        out << joined;
-    }
-    return out;
-}
-
+// The media lines of each block, newest first, every line followed by "|".
 QStringList mediaSections(const MonthPageInput& in) {
-    return sections(in, u"<!--ここから画像イメージ-->", u"<!--ここまで画像イメージ-->");
+    QStringList sections = pageText(in).split(marker::kMediaStart.toString() + u"\r\n"_s).mid(1);
+    for (QString& s : sections)
+        s = s.section(marker::kMediaEnd.toString(), 0, 0).replace(u"\r\n"_s, u"|"_s);
+    return sections;
 }
 
 QString imageLine(const QString& name, const QString& size = u" width=\"320px\" height=\"240px\""_s) {
