@@ -82,6 +82,7 @@ TEST_F(MediaFilesTest, ExistingFileIsComparedBySizeAndEveryByte) {
     const QString src = picture(u"a.jpg"_s, "abcdef");
     const QString dst = image() + u"/a.jpg"_s;
     EXPECT_EQ(compareWithExisting(src, dst), Existing::None);
+    EXPECT_EQ(compareWithExisting(src, image()), Existing::None) << "a folder is no file to replace";
     for (const auto& [bytes, existing] : {std::pair{"abcdef"_ba, Existing::Identical},
                                           {"abcdeX"_ba, Existing::Different},
                                           {"abc"_ba, Existing::Different},

@@ -146,6 +146,10 @@ TEST(MonthPageReader, TypedStructureTakesTheDocumentedForms_PagesOfEarlierVersio
     // lacks, and no other.
     const QString earlier = QString(page).replace(u"&&#8288;#12316;&#65279;"_s, u"&#12316;&#60;"_s);
     EXPECT_EQ(row(parse(earlier), 2).title, u"〜&#60;"_s);
+    // A word joiner typed between "&" and "#" is the text's own and comes back.
+    MonthPageInput joiner = month(2005, 11);
+    add(joiner, 4, u"&\u2060#65;&\u2060\u2060#"_s);
+    EXPECT_EQ(row(parse(pageText(joiner)), 1), joiner.entries.rows[1]);
 }
 
 // The 31 blocks themselves read back as the round trips do.

@@ -98,6 +98,8 @@ TEST(Cp932Encoding, WindowsCodesForCharactersHeldTwice_DecimalReferencesForWhatH
         {u"a😀b", "a&#128512;b"},
         {u"〜−", "&#12316;&#8722;"},
         {u"\uFFFD", "&#65533;"},
+        // A lone low surrogate is a character of its own, not half of its neighbour's pair.
+        {u"a\uDC00", "a&#56320;"},
     };
     for (const auto& [text, bytes] : cases)
         EXPECT_EQ(textfile::encode(text), bytes) << text.toString().toStdString();
