@@ -54,21 +54,14 @@ struct RawEntry {
 void writeRawZip(const QString& zipPath, const QList<RawEntry>& entries, const QString& folder = u"diary"_s) {
     QJsonArray files;
     for (const RawEntry& e : entries) {
+        const QByteArray sha256 = QCryptographicHash::hash(e.data, QCryptographicHash::Sha256).toHex();
         if (e.linkTarget.isEmpty())
             files.append(QJsonObject{
-                {u"path"_s, e.path},
-                {u"size"_s, e.data.size()},
-                {u"sha256"_s,
-                 QString::fromLatin1(QCryptographicHash::hash(e.data, QCryptographicHash::Sha256).toHex())}});
+                {u"path"_s, e.path}, {u"size"_s, e.data.size()}, {u"sha256"_s, QString::fromLatin1(sha256)}});
     }
-    QList<RawEntry> all = entries;
-    all.append({u"manifest.json"_s,
-                QJsonDocument(QJsonObject{{u"format"_s, u"tsuzuri-backup"_s},
-                                          {u"version"_s, 1},
-                                          {u"folder"_s, folder},
-                                          {u"files"_s, files}})
-                    .toJson(),
-                {}});
+    const QJsonObject manifest{
+        {u"format"_s, u"tsuzuri-backup"_s}, {u"version"_s, 1}, {u"folder"_s, folder}, {u"files"_s, files}};
+    const QList<RawEntry> all = entries + QList<RawEntry>{{u"manifest.json"_s, QJsonDocument(manifest).toJson(), {}}};
     archive* a = archive_write_new();
     archive_write_set_format_zip(a);
     ASSERT_EQ(archive_write_open_filename(a, QFile::encodeName(zipPath).constData()), ARCHIVE_OK);

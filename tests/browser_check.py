@@ -40,11 +40,7 @@ ATTR = re.compile(rb'\b(id|class)\s*=\s*(?:"([^"]*)"|([^\s>]+))', re.IGNORECASE)
 
 
 def find_chromium(given):
-    for candidate in [given] if given else ["chromium", "chromium-browser"]:
-        path = shutil.which(candidate)
-        if path:
-            return path
-    return None
+    return shutil.which(given) if given else shutil.which("chromium") or shutil.which("chromium-browser")
 
 
 def cells(html):
@@ -153,17 +149,21 @@ def main():
         browser = Browser(chromium, scratch)
         failures = []
 
-        def folder(name):
+        def folder(name, page=None, file_name=None, content=None):
+            """A folder with the templates; with a page written into it as file_name, that page's path."""
             path = os.path.join(scratch, name)
-            os.makedirs(path)
+            os.makedirs(path, exist_ok=True)
             for template in ("calender.css", "calender.js"):
                 shutil.copy(os.path.join(opts.templates, template), path)
-            return path
+            if content is None:
+                return path
+            with open(os.path.join(path, file_name or os.path.basename(page)), "wb") as f:
+                f.write(content)
+            return os.path.join(path, file_name or os.path.basename(page))
 
         def generate(year, month, name):
             page = write_sample(opts.cli, opts.sample, scratch, name, year, month)
-            for template in ("calender.css", "calender.js"):
-                shutil.copy(os.path.join(opts.templates, template), os.path.join(scratch, name))
+            folder(name)
             return page
 
         def check(label, page, today_marked, expect_console=False):
@@ -209,20 +209,13 @@ def main():
         check("other month, same year", other, lambda d: False)
 
         # No title cell: the file name still names the month ...
-        path = os.path.join(folder("no-title"), os.path.basename(current))
-        with open(path, "wb") as f:
-            f.write(without_title)
+        path = folder("no-title", current, content=without_title)
         check("no title cell, month in file name", path, lambda d: (d.year, d.month) == (today.year, today.month))
         # ... and when neither does, nothing is marked and nothing fails.
-        path = os.path.join(folder("no-month"), "sample.html")
-        with open(path, "wb") as f:
-            f.write(without_title)
+        path = folder("no-month", current, "sample.html", without_title)
         check("no title cell, no month in file name", path, lambda d: False)
-
         # Today's cell missing (a hand-edited page): nothing to mark, no error.
-        path = os.path.join(folder("no-cell"), os.path.basename(current))
-        with open(path, "wb") as f:
-            f.write(re.sub(rb'\bid="i%d"' % today.day, b"", page))
+        path = folder("no-cell", current, content=re.sub(rb'\bid="i%d"' % today.day, b"", page))
         check("today's cell without id", path, lambda d: False)
 
         # A month with no Japanese text but its heading gives the browser nothing to guess the encoding
@@ -241,11 +234,9 @@ def main():
         failures.extend("empty month, index and feed: " + text for text in found)
 
         # Control: a throwing script must show on the console.
-        control = folder("control")
-        with open(os.path.join(control, "calender.js"), "w") as f:
+        path = folder("control", current, content=page)
+        with open(os.path.join(scratch, "control", "calender.js"), "w") as f:
             f.write("function datemark() { null.today = 1; }\n")
-        path = os.path.join(control, os.path.basename(current))
-        shutil.copy(current, path)
         check("control: throwing datemark() is seen", path, lambda d: False, expect_console=True)
 
         if failures:

@@ -1,4 +1,5 @@
 #include "launch/launch_commands.h"
+#include "store/textfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,9 +18,7 @@ namespace {
 const QString kPage = u"/opt/My Programs/Tsuzuri 1.3/diary/200511.html"_s;
 
 bool writeBytes(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+    return QDir().mkpath(QFileInfo(path).path()) && tsuzuri::textfile::writeFileAtomically(path, bytes).ok();
 }
 
 Command program(const QString& name, const QStringList& args, const QString& shown = {}) {
@@ -43,18 +42,19 @@ TEST(PreviewCommands, PagePathTakesTheBoxesAsTheyStand_OnMacAndWindowsThePageIsO
 }
 
 TEST(DesktopExec, FieldCodesQuotingAndEscapes) {
-    EXPECT_EQ(expandDesktopExec(u"gedit %U"_s, kPage), (QStringList{u"gedit"_s, kPage}));
-    EXPECT_EQ(expandDesktopExec(u"kate -b %u"_s, kPage), (QStringList{u"kate"_s, u"-b"_s, kPage}));
-    EXPECT_EQ(expandDesktopExec(u"mousepad %i %c --opt %k %F"_s, kPage),
-              (QStringList{u"mousepad"_s, u"--opt"_s, kPage}))
-        << "other field codes dropped";
-    EXPECT_EQ(expandDesktopExec(u"xed"_s, kPage), (QStringList{u"xed"_s, kPage})) << "no field code: path last";
-    EXPECT_EQ(expandDesktopExec(u"\"/opt/My Editor/bin/ed it\" --file=%f 100%%"_s, kPage),
-              (QStringList{u"/opt/My Editor/bin/ed it"_s, u"--file="_s + kPage, u"100%"_s}));
-    EXPECT_EQ(expandDesktopExec(u"sh -c \"edit \\\"$1\\\" %f\""_s, kPage),
-              (QStringList{u"sh"_s, u"-c"_s, u"edit \"$1\" %f"_s, kPage}))
-        << "a quoted %f is text, so a path never lands inside a shell string";
-    EXPECT_EQ(expandDesktopExec(u"  "_s, kPage), QStringList());
+    const std::pair<QString, QStringList> cases[] = {
+        {u"gedit %U"_s, {u"gedit"_s, kPage}},
+        {u"kate -b %u"_s, {u"kate"_s, u"-b"_s, kPage}},
+        {u"mousepad %i %c --opt %k %F"_s, {u"mousepad"_s, u"--opt"_s, kPage}}, // other field codes dropped
+        {u"xed"_s, {u"xed"_s, kPage}},                                         // no field code: the path last
+        {u"\"/opt/My Editor/bin/ed it\" --file=%f 100%%"_s,
+         {u"/opt/My Editor/bin/ed it"_s, u"--file="_s + kPage, u"100%"_s}},
+        // A quoted %f is text, so a path never lands inside a shell string.
+        {u"sh -c \"edit \\\"$1\\\" %f\""_s, {u"sh"_s, u"-c"_s, u"edit \"$1\" %f"_s, kPage}},
+        {u"  "_s, {}},
+    };
+    for (const auto& [exec, args] : cases)
+        EXPECT_EQ(expandDesktopExec(exec, kPage), args) << exec.toStdString();
 }
 
 TEST(DesktopExec, EntryGroupOnlyWithStringEscapesAndTerminalOrHiddenEntriesRefused) {

@@ -1,5 +1,6 @@
 #include "media/media_files.h"
 #include "store/paths.h"
+#include "store/textfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,13 +18,11 @@ using namespace tsuzuri::media;
 namespace {
 
 bool writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+    return textfile::writeFileAtomically(path, bytes).ok();
 }
 
 QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    return textfile::readFile(path).value_or("<missing>");
 }
 
 // Every name in a folder, hidden temporaries included.
@@ -83,6 +82,7 @@ TEST_F(MediaFilesTest, ExistingFileIsComparedBySizeAndEveryByte) {
     const QString src = picture(u"a.jpg"_s, "abcdef");
     const QString dst = image() + u"/a.jpg"_s;
     EXPECT_EQ(compareWithExisting(src, dst), Existing::None);
+    EXPECT_EQ(compareWithExisting(src, image()), Existing::None) << "a folder is no file to replace";
     for (const auto& [bytes, existing] : {std::pair{"abcdef"_ba, Existing::Identical},
                                           {"abcdeX"_ba, Existing::Different},
                                           {"abc"_ba, Existing::Different},

@@ -1,12 +1,10 @@
 #include "search/diary_search.h"
-#include "site/month_page_writer.h"
-#include "store/textfile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "qt_printers.h"
+#include "month_pages.h"
 
 #include <gtest/gtest.h>
 
@@ -20,17 +18,14 @@ inline void PrintTo(const TextRange& r, std::ostream* os) {
 
 class SearchTest : public ::testing::Test {
 protected:
-    // One page of entries given as (day, title, body, media), dated in that month.
-    void write(const QString& folder, const QString& yyyymm, const QList<QStringList>& entries,
+    // One page of entries given as (day, title, body, media).
+    void write(const QString& folder, int year, int m, const QList<QStringList>& entries,
                const QString& siteTitle = {}) {
         ASSERT_TRUE(QDir(home.path()).mkpath(folder));
-        MonthPageInput in;
-        in.year = yyyymm.first(4);
-        in.month = yyyymm.sliced(4);
-        in.siteTitle = siteTitle;
+        MonthPageInput in = month(year, m, siteTitle);
         in.links[0] = {u"リンク先"_s, u"200510.html"_s};
         for (const QStringList& e : entries)
-            in.entries.rows[++in.entries.count] = {e[1], e[2], dateLine(in.year, in.month, e[0]), e.value(3)};
+            add(in, e[0].toInt(), e[1], e[2], e.value(3));
         ASSERT_TRUE(MakeMonthHtml(home.path(), folder, in).ok());
     }
     SearchResult find(const QString& typed, std::optional<QString> folder = u"diary"_s) {
@@ -50,7 +45,7 @@ protected:
 };
 
 TEST_F(SearchTest, MatchingRules_EveryTermAnyCaseWidthAndKana_PhrasesAsTyped_NotDatesSiteTitleOrLinks) {
-    write(u"diary"_s, u"200511"_s,
+    write(u"diary"_s, 2005, 11,
           {{u"01"_s, u"京都の旅"_s, u"キョウトは紅葉がきれい。\r\nNew York より近い"_s, u"kyoto.JPG;"_s},
            {u"02"_s, u"ＡＢＣ会議"_s, u"ｶﾞｲﾄﾞ ブックを買った"_s},
            {u"03"_s, u"大阪"_s, u"new  york style ピザ"_s, u"pizza.jpg;"_s},
@@ -87,7 +82,7 @@ TEST_F(SearchTest, MatchingRules_EveryTermAnyCaseWidthAndKana_PhrasesAsTyped_Not
 
 TEST_F(SearchTest, Hit_HighlightsEveryMatchOnTheOriginalTextAndCutsASnippetAroundTheFirst) {
     const QString longBody = QString(60, u'あ') + u"京都"_s + QString(200, u'い');
-    write(u"diary"_s, u"200511"_s,
+    write(u"diary"_s, 2005, 11,
           {{u"01"_s, u"ｶﾞｲﾄﾞと京都"_s, u"京都へ\r\n行った"_s, u"a.jpg;京都.jpg;"_s}, {u"02"_s, u"がいど"_s, longBody}});
     const QList<SearchHit> hits = find(u"がいど 京都"_s).hits();
     ASSERT_EQ(hits.size(), 2);
@@ -103,10 +98,10 @@ TEST_F(SearchTest, Hit_HighlightsEveryMatchOnTheOriginalTextAndCutsASnippetAroun
 }
 
 TEST_F(SearchTest, AllFolders_NewestFirstAcrossFoldersAndMonths_OneFolderOnlyItsOwn) {
-    write(u"a"_s, u"200511"_s, {{u"20"_s, u"旅"_s, {}}, {u"03"_s, u"旅"_s, {}}});
-    write(u"a"_s, u"200410"_s, {{u"05"_s, u"旅"_s, {}}});
-    write(u"b"_s, u"200512"_s, {{u"01"_s, u"旅"_s, {}}});
-    write(u"b"_s, u"200511"_s, {{u"10"_s, u"旅"_s, {}}});
+    write(u"a"_s, 2005, 11, {{u"20"_s, u"旅"_s, {}}, {u"03"_s, u"旅"_s, {}}});
+    write(u"a"_s, 2004, 10, {{u"05"_s, u"旅"_s, {}}});
+    write(u"b"_s, 2005, 12, {{u"01"_s, u"旅"_s, {}}});
+    write(u"b"_s, 2005, 11, {{u"10"_s, u"旅"_s, {}}});
     EXPECT_EQ(found(find(u"旅"_s, std::nullopt)),
               (QStringList{u"b:2005年12月01日"_s, u"a:2005年11月20日"_s, u"b:2005年11月10日"_s, u"a:2005年11月03日"_s,
                            u"a:2004年10月05日"_s}));
@@ -114,8 +109,8 @@ TEST_F(SearchTest, AllFolders_NewestFirstAcrossFoldersAndMonths_OneFolderOnlyIts
 }
 
 TEST_F(SearchTest, EditedPage_IsReadAgainEvenWithTheSameSizeAndTime_OthersAreNot) {
-    write(u"diary"_s, u"200511"_s, {{u"01"_s, u"春の話"_s, {}}});
-    write(u"diary"_s, u"200512"_s, {{u"01"_s, u"冬の話"_s, {}}});
+    write(u"diary"_s, 2005, 11, {{u"01"_s, u"春の話"_s, {}}});
+    write(u"diary"_s, 2005, 12, {{u"01"_s, u"冬の話"_s, {}}});
     EXPECT_EQ(find(u"春"_s).pagesRead, 2);
     EXPECT_EQ(find(u"春"_s).pagesRead, 0);
 
@@ -124,7 +119,7 @@ TEST_F(SearchTest, EditedPage_IsReadAgainEvenWithTheSameSizeAndTime_OthersAreNot
     const QDateTime modified = before.fileTime(QFileDevice::FileModificationTime);
     const qint64 size = before.size();
     before.close();
-    write(u"diary"_s, u"200511"_s, {{u"01"_s, u"夏の話"_s, {}}});
+    write(u"diary"_s, 2005, 11, {{u"01"_s, u"夏の話"_s, {}}});
     QFile after(page(u"200511.html"_s));
     ASSERT_TRUE(after.open(QIODevice::ReadWrite));
     ASSERT_TRUE(after.setFileTime(modified, QFileDevice::FileModificationTime));
@@ -142,7 +137,7 @@ TEST_F(SearchTest, EditedPage_IsReadAgainEvenWithTheSameSizeAndTime_OthersAreNot
 }
 
 TEST_F(SearchTest, PageCutShort_IsSearchedAsFarAsItReadsAndNamed) {
-    write(u"diary"_s, u"200511"_s,
+    write(u"diary"_s, 2005, 11,
           {{u"01"_s, u"古い日"_s, u"前半の文\r\n後半の文"_s}, {u"02"_s, u"新しい日"_s, u"本文"_s}});
     const std::optional<QByteArray> bytes = textfile::readFile(page(u"200511.html"_s));
     ASSERT_TRUE(bytes);
@@ -160,7 +155,7 @@ TEST_F(SearchTest, PageCutShort_IsSearchedAsFarAsItReadsAndNamed) {
 }
 
 TEST_F(SearchTest, StoppedSearch_FindsNothingAndTheNextOneStillReadsThePages) {
-    write(u"diary"_s, u"200511"_s, {{u"01"_s, u"旅"_s, {}}});
+    write(u"diary"_s, 2005, 11, {{u"01"_s, u"旅"_s, {}}});
     std::stop_source stop;
     stop.request_stop();
     const SearchResult r = searchDiary(index, {home.path(), u"diary"_s}, u"旅"_s, stop.get_token());

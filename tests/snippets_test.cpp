@@ -1,14 +1,10 @@
-#include "site/month_page_writer.h"
 #include "site/page_format.h"
 #include "site/snippets.h"
-#include "store/textfile.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 
-#include "qt_printers.h"
-
-#include <gtest/gtest.h>
+#include "month_pages.h"
 
 using namespace Qt::StringLiterals;
 using namespace tsuzuri;
@@ -17,60 +13,16 @@ namespace {
 
 const QString kCrLf = u"\r\n"_s;
 
-MonthPageInput november(const QString& title = {}, const QString& body = {}, const QString& media = {}) {
-    MonthPageInput in;
-    in.year = u"2005"_s;
-    in.month = u"11"_s;
-    in.siteTitle = u"綴"_s;
-    if (!title.isEmpty())
-        in.entries.rows[++in.entries.count] = DiaryEntry{title, body, u"2005年11月04日"_s, media};
-    return in;
-}
-
-QString pageText(const MonthPageInput& in) {
-    const RenderResult r = renderMonthPage(in);
-    EXPECT_TRUE(r.outcome.ok());
-    return textfile::decode(r.page.bytes);
-}
-
 } // namespace
 
-TEST(Snippets, FixedTexts_ExactScriptBodyAndStylesheetLines) {
-    EXPECT_EQ(scriptSnippet(), u"<script type=text/javascript src=calender.js></script>"_s);
-    EXPECT_EQ(bodySnippet(), u"onload=\"datemark()\""_s);
-
-    const QString css = stylesheetSnippet();
-    ASSERT_TRUE(css.startsWith(u"\r\n/*ここからカレンダー関連*/\r\n"_s));
-    ASSERT_TRUE(css.endsWith(u"\r\n/*ここまでカレンダー関連*/\r\n"_s));
-    const QStringList lines = css.split(kCrLf);
-    ASSERT_EQ(lines.size(), 60); // an empty first line, the 58 lines, nothing after the final break
-    EXPECT_EQ(lines[5], u"  font-family: Times New Roman,MS 明朝;"_s);
-    EXPECT_EQ(lines[50], u"  float:left;"_s);
-    EXPECT_EQ(lines[56], u"  clear:left;"_s);
-    // Every declaration line has its two spaces; braces stand alone or end a selector line.
-    for (int i = 2; i <= 57; ++i) {
-        const QString& l = lines[i];
-        EXPECT_TRUE(l == u"}"_s || l.endsWith(u" {"_s) ||
-                    (l.startsWith(u"  "_s) && !l.startsWith(u"   "_s) && l.endsWith(u';')))
-            << i << ": " << l.toStdString();
-    }
-}
-
+// The week rows' lone CRs are line ends in the snippet: no CR without its LF.
 TEST(Snippets, BlocksOfAnEmptyMonth_CalendarCellsOnTheirOwnLinesAndTheDiaryAroundOneEmptyLine) {
-    const QString page = pageText(november());
-    const QString cal = cutBlock(page, marker::kCalendarStart, marker::kCalendarEnd);
-    EXPECT_TRUE(cal.startsWith(kCrLf + marker::kCalendarStart.toString() + kCrLf + u"<table class=\"cltbl\">"_s));
-    EXPECT_TRUE(cal.endsWith(u"</table>\r\n"_s + marker::kCalendarEnd.toString()));
-    // The week rows' lone CRs are line ends here: no CR without its LF, every cell its own line.
-    EXPECT_EQ(cal.count(u'\r'), cal.count(kCrLf));
-    const QStringList lines = cal.split(kCrLf);
-    EXPECT_TRUE(lines.contains(u"<tr class=\"cltr\">"_s));
-    EXPECT_TRUE(lines.contains(u"<td id=\"i30\">30</td>"_s));
-    EXPECT_TRUE(lines.contains(u"<td>&nbsp;</td></tr>"_s));
-    EXPECT_EQ(lines.filter(u"<td id=\"i"_s).size(), 30);
-
-    EXPECT_EQ(cutBlock(page, marker::kDiaryStart, marker::kDiaryEnd),
-              kCrLf + marker::kDiaryStart.toString() + kCrLf + kCrLf + marker::kDiaryEnd.toString());
+    const CodeSnippets s = codeSnippets(pageText(month(2005, 11)));
+    EXPECT_TRUE(s.calendar.startsWith(kCrLf + marker::kCalendarStart.toString() + u"\r\n<table class=\"cltbl\">"_s));
+    EXPECT_TRUE(s.calendar.endsWith(u"</table>\r\n"_s + marker::kCalendarEnd.toString()));
+    EXPECT_TRUE(s.calendar.contains(u"\r\n<td id=\"i30\">30</td>\r\n"_s));
+    EXPECT_EQ(s.calendar.count(u'\r'), s.calendar.count(kCrLf));
+    EXPECT_EQ(s.diary, kCrLf + marker::kDiaryStart.toString() + kCrLf + kCrLf + marker::kDiaryEnd.toString());
 }
 
 TEST(Snippets, CutBlock_AllBlocksOfAKindMarkersEqualTheLineStrayEndAddsOnlyItselfUnendedRunsToTheEnd) {
@@ -92,15 +44,6 @@ TEST(Snippets, CutBlock_AllBlocksOfAKindMarkersEqualTheLineStrayEndAddsOnlyItsel
     }
 }
 
-TEST(Snippets, PageWithLfOrCrLineEnds_GivesTheSameBlocks) {
-    const QString page = pageText(november(u"題"_s, u"一\r\n二"_s, u"a.jpg;"_s));
-    const CodeSnippets expected = codeSnippets(page);
-    EXPECT_TRUE(expected.diary.contains(u"\r\n一</p><p>\r\n二\r\n"_s));
-    QString lf = page, cr = page;
-    EXPECT_EQ(codeSnippets(lf.replace(kCrLf, u"\n"_s).replace(u'\r', u'\n')), expected);
-    EXPECT_EQ(codeSnippets(cr.replace(kCrLf, u"\r"_s)), expected);
-}
-
 TEST(Snippets, FromTheFolder_CharactersCodePage932LacksStayReferencesAndNoOrUnreadablePageGivesFixedTextsOnly) {
     QTemporaryDir home;
     ASSERT_TRUE(QDir(home.path()).mkdir(u"diary"_s));
@@ -108,8 +51,11 @@ TEST(Snippets, FromTheFolder_CharactersCodePage932LacksStayReferencesAndNoOrUnre
     const CodeSnippets fixedOnly{{}, stylesheetSnippet(), bodySnippet(), scriptSnippet(), {}};
     EXPECT_TRUE(read().outcome.ok());
     EXPECT_EQ(read().snippets, fixedOnly);
+    EXPECT_TRUE(fixedOnly.stylesheet.startsWith(u"\r\n/*ここからカレンダー関連*/\r\n.cltbl {\r\n"_s));
+    EXPECT_TRUE(fixedOnly.stylesheet.endsWith(u"\r\n}\r\n/*ここまでカレンダー関連*/\r\n"_s));
 
-    const MonthPageInput in = november(u"😀"_s, u"本文"_s);
+    MonthPageInput in = month(2005, 11);
+    add(in, 4, u"😀"_s, u"本文"_s);
     ASSERT_TRUE(MakeMonthHtml(home.path(), u"diary"_s, in).ok());
     const CodeSnippets s = FillCodeSnippets(home.path(), u"diary"_s, u"2005"_s, u"11"_s);
     EXPECT_TRUE(s.diary.contains(u"\r\n&#128512;\r\n"_s));
