@@ -233,8 +233,9 @@ TEST(NumberTests, WholeNumbersForMonthCommandsAndLooserNumbersForGenerate) {
 }
 
 // Every cell of every month of 28 years: day d in cell (weekday of the 1st) + d - 1, Sunday's column red,
-// Saturday's blue, a holiday red with its name (the classic rules, checked above), also on a Saturday.
-TEST(CalendarGridLayout, EveryMonthDaysFromTheFirstDaysCellWeekendColumnsAndHolidaysWithTheirTooltips) {
+// Saturday's blue, a holiday red with its name (the classic rules, checked above), also on a Saturday. A
+// month that names no month leaves the grid empty with its column colours.
+TEST(CalendarGridLayout, EveryMonthDaysFromTheFirstDaysCellWeekendColumnsAndHolidays_NoMonthGivesTheResetGrid) {
     for (int y = 2000; y <= 2028; ++y) {
         for (int m = 1; m <= 12; ++m) {
             SCOPED_TRACE(testing::Message() << y << '/' << m);
@@ -252,19 +253,15 @@ TEST(CalendarGridLayout, EveryMonthDaysFromTheFirstDaysCellWeekendColumnsAndHoli
             }
         }
     }
-}
-
-// A month that names no month leaves the grid empty with its column colours.
-TEST(CalendarGridLayout, MonthThatNamesNoMonthGivesTheResetGrid) {
-    const CalendarGrid g = draw(2005, 13);
-    EXPECT_EQ(g.firstDayCell, 0);
+    const CalendarGrid reset = draw(2005, 13);
+    EXPECT_EQ(reset.firstDayCell, 0);
     for (int k = 1; k <= 42; ++k)
-        EXPECT_EQ(g.cells[k].caption, QString()) << k;
-    EXPECT_EQ(g.cells[1].colour, CellColour::Red);
-    EXPECT_EQ(g.cells[42].colour, CellColour::Blue);
+        EXPECT_EQ(reset.cells[k].caption, QString()) << k;
+    EXPECT_EQ(reset.cells[1].colour, CellColour::Red);
+    EXPECT_EQ(reset.cells[42].colour, CellColour::Blue);
 }
 
-TEST(CalendarGridToday, TodaysCellIsFlatUnderlinedAndKeepsItsColourAndNoDayIsPreselected) {
+TEST(CalendarGridToday, TodaysCellIsFlatUnderlinedKeepsItsColourAndNoDayIsPreselected_OnlyInItsOwnMonthAndYear) {
     const CalendarGrid g = draw(2005, 11);
     EXPECT_EQ(g.cells[7].caption, u"5"_s);
     EXPECT_EQ(cellsWhere(g, &DayCellLook::flat), QList<int>{7});
@@ -277,9 +274,8 @@ TEST(CalendarGridToday, TodaysCellIsFlatUnderlinedAndKeepsItsColourAndNoDayIsPre
     EXPECT_EQ(cellsWhere(sundayHoliday, &DayCellLook::flat), QList<int>{1});
     EXPECT_EQ(sundayHoliday.cells[1].colour, CellColour::Red);
     EXPECT_EQ(cellsWhere(sundayHoliday, &DayCellLook::selected), QList<int>{});
-}
 
-TEST(CalendarGridToday, OtherMonthPreselectsDayOneButTheSameMonthOfAnotherYearShowsNeitherItNorToday) {
+    // Another month preselects day 1; the same month of another year shows neither it nor today.
     EXPECT_EQ(cellsWhere(draw(2005, 10), &DayCellLook::selected), QList<int>{7});
     const CalendarGrid nov2006 = draw(2006, 11);
     EXPECT_EQ(cellsWhere(nov2006, &DayCellLook::selected), QList<int>{});
