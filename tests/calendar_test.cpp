@@ -9,10 +9,15 @@
 #include <QFile>
 #include <QMap>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 using namespace tsuzuri;
+
+static void PrintTo(const QDate& date, std::ostream* os) {
+    *os << date.toString(Qt::ISODate).toStdString();
+}
 
 namespace {
 
@@ -34,14 +39,9 @@ HolidayList readList(const QString& fileName) {
 
 HolidayList lawHolidays(int fromYear, int toYear) {
     HolidayList list;
-    for (int y = fromYear; y <= toYear; ++y) {
-        for (int m = 1; m <= 12; ++m) {
-            const std::array<QString, 32> names = lawHolidayNames(y, m);
-            for (int d = 1; d <= 31; ++d) {
-                if (!names[d].isEmpty())
-                    list.insert(QDate(y, m, d), names[d]);
-            }
-        }
+    for (QDate d(fromYear, 1, 1); d.year() <= toYear; d = d.addDays(1)) {
+        if (const QString name = lawHolidayNames(d.year(), d.month())[d.day()]; !name.isEmpty())
+            list.insert(d, name);
     }
     return list;
 }
@@ -74,19 +74,6 @@ QString inHolidayJpStyle(const HolidayList& ours, const QDate& date, const QStri
     return name == u"国民の休日" ? u"休日"_s : inListStyle(date, name);
 }
 
-// Every difference between two lists, one line each, so a failure shows them all at once.
-QStringList differences(const HolidayList& expected, const HolidayList& actual) {
-    HolidayList both = expected;
-    both.insert(actual);
-    QStringList out;
-    for (const QDate& d : both.keys()) {
-        const QString want = expected.value(d, u"nothing"_s), got = actual.value(d, u"nothing"_s);
-        if (want != got)
-            out << d.toString(Qt::ISODate) + u' ' + got + u" instead of "_s + want;
-    }
-    return out;
-}
-
 // The name the classic rules give a date, with the Monday ordinal counted as the callers count it.
 QString nameOn(int y, int m, int d) {
     int mondays = 0;
@@ -101,14 +88,6 @@ const QDate kToday(2005, 11, 5); // a Saturday
 
 CalendarGrid draw(int year, int month, const EntryTable* entries = nullptr, QDate today = kToday) {
     return drawCalendar({year, month, QString::number(year), today, entries, HolidayRules::Classic});
-}
-
-// The captions of cells 1..42 as one text, "-" for an empty cell, so a wrong offset shows at a glance.
-QString captions(const CalendarGrid& g) {
-    QStringList out;
-    for (int k = 1; k <= 42; ++k)
-        out << (g.cells[k].caption.isEmpty() ? u"-"_s : g.cells[k].caption);
-    return out.join(u' ');
 }
 
 // The cells (1..42) for which a property holds.
@@ -144,18 +123,8 @@ TEST(LawHolidays, ReproducesTheCabinetOfficeList1955To2027AndTheHolidayJpList197
         HolidayList actual;
         for (auto it = ours.cbegin(); it != ours.cend(); ++it)
             actual.insert(it.key(), l.inStyle(ours, it.key(), it.value()));
-        EXPECT_EQ(differences(expected, actual), QStringList());
-    }
-}
-
-TEST(LawHolidays, NothingBeforeTheActOfJuly1948) {
-    for (int y : {1900, 1947}) {
-        for (int m = 1; m <= 12; ++m) {
-            const MonthHolidays month = monthHolidays(HolidayRules::Law, y, m);
-            for (int d = 1; d <= 31; ++d)
-                EXPECT_TRUE(month.tooltip[d].isEmpty() && !month.grid[d] && !month.page[d])
-                    << y << '-' << m << '-' << d;
-        }
+        // Every difference at once: the dates it lacks and the dates it has that it should not.
+        EXPECT_THAT(actual.toStdMap(), testing::ContainerEq(expected.toStdMap()));
     }
 }
 
@@ -174,9 +143,9 @@ TEST(LawHolidays, EquinoxDaysStayNearTheEquinoxUpTo2999) {
     }
 }
 
-// The lists above begin in 1955: the first years of the act are checked here. A Sunday holiday (3 May
-// 2026) stays one on the page and in the grid under the law.
-TEST(LawHolidays, MonthHolidaysUnderTheLawMarkTooltipGridAndPage) {
+// The lists above begin in 1955: the first years of the act are checked here, and nothing before it. A
+// Sunday holiday (3 May 2026) stays one on the page and in the grid under the law.
+TEST(LawHolidays, MonthHolidaysUnderTheLawMarkTooltipGridAndPage_NothingBeforeTheActOfJuly1948) {
     const struct {
         int y, m, d;
         QString tooltip;
@@ -192,94 +161,63 @@ TEST(LawHolidays, MonthHolidaysUnderTheLawMarkTooltipGridAndPage) {
         EXPECT_EQ(month.grid[c.d], !c.tooltip.isEmpty());
         EXPECT_EQ(month.page[c.d], !c.tooltip.isEmpty());
     }
+    for (int y : {1900, 1947}) {
+        for (int m = 1; m <= 12; ++m) {
+            const MonthHolidays month = monthHolidays(HolidayRules::Law, y, m);
+            for (int d = 1; d <= 31; ++d)
+                EXPECT_TRUE(month.tooltip[d].isEmpty() && !month.grid[d] && !month.page[d])
+                    << y << '-' << m << '-' << d;
+        }
+    }
 }
 
+// Month-day keys that read alike ("113", "111") are told apart by the month; the equinox formula runs on
+// unchanged across centuries; 21 September 2144 is both the autumnal equinox and the third Monday, and the
+// earlier rule wins. Each dated rule names its day only: the day before in the same month is ordinary. A
+// Monday rule needs a Monday: a Tuesday with Monday ordinal 2 in January is no 成人の日.
 TEST(ClassicHolidays, NamesByTheFifteenRules) {
-    // Month-day keys that read alike ("113", "111") are told apart by the month; the equinox formula
-    // runs on unchanged across centuries; 21 September 2144 is both the autumnal equinox and the third
-    // Monday, and the earlier rule wins.
     const struct {
         int y, m, d;
         QString name;
     } cases[] = {
-        {2005, 1, 10, u"成人の日"_s},
-        {2005, 1, 17, QString()},
-        {2005, 3, 20, u"春分の日"_s},
-        {2005, 7, 18, u"海の日"_s},
-        {2005, 9, 19, u"敬老の日"_s},
-        {2005, 9, 23, u"秋分の日"_s},
-        {2005, 10, 10, u"体育の日"_s},
-        {2005, 1, 1, u"元旦"_s},
-        {2005, 11, 1, QString()},
-        {2005, 11, 3, u"文化の日"_s},
-        {2005, 1, 13, QString()},
-        {2026, 12, 23, u"天皇誕生日"_s},
-        {2006, 3, 21, u"春分の日"_s},
-        {2012, 9, 22, u"秋分の日"_s},
-        {2100, 3, 19, u"春分の日"_s},
-        {2100, 9, 22, u"秋分の日"_s},
-        {2999, 3, 13, u"春分の日"_s},
-        {2999, 9, 15, u"秋分の日"_s},
-        {2144, 9, 21, u"敬老の日"_s},
-        // Each dated rule names its day only: the day before in the same month is ordinary.
-        {2005, 2, 11, u"建国記念の日"_s},
-        {2005, 2, 10, QString()},
-        {2005, 4, 29, u"みどりの日"_s},
-        {2005, 4, 28, QString()},
-        {2005, 5, 2, QString()},
-        {2005, 11, 23, u"勤労感謝の日"_s},
-        {2005, 12, 22, QString()},
+        {2005, 1, 10, u"成人の日"_s},      {2005, 1, 17, QString()},         {2005, 3, 20, u"春分の日"_s},
+        {2005, 7, 18, u"海の日"_s},        {2005, 9, 19, u"敬老の日"_s},     {2005, 9, 23, u"秋分の日"_s},
+        {2005, 10, 10, u"体育の日"_s},     {2005, 1, 1, u"元旦"_s},          {2005, 11, 1, QString()},
+        {2005, 11, 3, u"文化の日"_s},      {2005, 1, 13, QString()},         {2026, 12, 23, u"天皇誕生日"_s},
+        {2006, 3, 21, u"春分の日"_s},      {2012, 9, 22, u"秋分の日"_s},     {2100, 3, 19, u"春分の日"_s},
+        {2100, 9, 22, u"秋分の日"_s},      {2999, 3, 13, u"春分の日"_s},     {2999, 9, 15, u"秋分の日"_s},
+        {2144, 9, 21, u"敬老の日"_s},      {2005, 2, 11, u"建国記念の日"_s}, {2005, 2, 10, QString()},
+        {2005, 4, 29, u"みどりの日"_s},    {2005, 4, 28, QString()},         {2005, 5, 2, QString()},
+        {2005, 11, 23, u"勤労感謝の日"_s}, {2005, 12, 22, QString()},
     };
     ASSERT_EQ(weekdayOf(2144, 9, 21), 2);
     for (const auto& c : cases)
         EXPECT_EQ(nameOn(c.y, c.m, c.d), c.name) << c.y << '-' << c.m << '-' << c.d;
-}
-
-TEST(ClassicHolidays, MondayRulesNeedAMonday) {
-    // A Tuesday with Monday ordinal 2 in January is no 成人の日.
     EXPECT_EQ(classicHolidayName(2005, 1, 11, 2, 3), QString());
     EXPECT_EQ(classicHolidayName(2005, 1, 10, 2, 2), u"成人の日"_s);
 }
 
-TEST(ClassicHolidays, CheckHolidaySetsBothFlagsForASundayHolidayAndNeverClears) {
-    int holiday = 0, substitute = 0;
-    CheckHoliday(2006, 1, 1, 0, 1, holiday, substitute);
-    EXPECT_EQ(std::pair(holiday, substitute), std::pair(1, 1));
-    CheckHoliday(2006, 1, 3, 1, 3, holiday, substitute); // an ordinary day
-    EXPECT_EQ(std::pair(holiday, substitute), std::pair(1, 1));
-    CheckHoliday(2006, 1, 9, 2, 2, holiday, substitute); // a Monday holiday
-    EXPECT_EQ(std::pair(holiday, substitute), std::pair(1, 1));
-    holiday = substitute = 0;
-    CheckHoliday(2005, 1, 1, 0, 7, holiday, substitute); // a Saturday holiday
-    EXPECT_EQ(std::pair(holiday, substitute), std::pair(1, 0));
-}
-
-TEST(ClassicHolidays, MarkHolidayNamesTheSubstituteAndLetsALaterRuleRenameIt) {
-    HolidayCells cells;
-    // May 2009: the 1st is a Friday (cell 6), so the 3rd (a Sunday) is cell 8.
-    MarkHoliday(2009, 5, 3, 8, 0, 1, cells);
-    EXPECT_EQ(cells.names[8], u"憲法記念日"_s);
-    EXPECT_FALSE(cells.red[8]) << "a Sunday is red as a Sunday already";
-    EXPECT_EQ(cells.names[9], u"振替休日"_s);
-    EXPECT_TRUE(cells.red[9]);
-    MarkHoliday(2009, 5, 4, 9, 1, 2, cells);
-    EXPECT_EQ(cells.names[9], u"国民の休日"_s);
-    MarkHoliday(2009, 5, 6, 11, 1, 4, cells);
-    EXPECT_EQ(cells.names[11], QString());
-    EXPECT_FALSE(cells.red[11]);
-}
-
-// 1 January 2006 and 4 May 2008 are Sundays: the next day is the substitute, on the page (where it is
-// not asked again, so 6 May 2008 stays ordinary) and in the grid (where 子供の日 renames it).
-TEST(ClassicHolidays, MonthViewAgreesWithTheGridAndThePage) {
-    const MonthHolidays jan2006 = monthHolidays(HolidayRules::Classic, 2006, 1);
-    EXPECT_EQ(jan2006.tooltip[1] + jan2006.tooltip[2] + jan2006.tooltip[9], u"元旦振替休日成人の日"_s);
-    EXPECT_TRUE(jan2006.grid[2] && jan2006.page[1] && jan2006.page[2]);
-    EXPECT_FALSE(jan2006.grid[1]) << "Sunday's own cell is red as a Sunday";
-    const MonthHolidays may2008 = monthHolidays(HolidayRules::Classic, 2008, 5);
-    EXPECT_EQ(may2008.tooltip[5], u"子供の日"_s);
-    EXPECT_EQ(may2008.tooltip[6], QString());
-    EXPECT_FALSE(may2008.page[6] || may2008.grid[6]);
+// A Sunday holiday is red as a Sunday and gives the next day as the substitute, in the grid (where a later
+// rule renames it: 国民の休日, 子供の日) and on the page, where the substitute is not asked again (so 6 May
+// 2008 stays ordinary) but counts as the month's first Monday. A Saturday holiday gives no substitute.
+TEST(ClassicHolidays, MonthHolidaysGiveTheSubstituteOfASundayHolidayInTheGridAndOnThePage) {
+    const struct {
+        int y, m, d;
+        QString tooltip;
+        bool grid, page;
+    } cases[] = {
+        {2006, 1, 1, u"元旦"_s, false, true},      {2006, 1, 2, u"振替休日"_s, true, true},
+        {2006, 1, 9, u"成人の日"_s, true, true},   {2009, 5, 3, u"憲法記念日"_s, false, true},
+        {2009, 5, 4, u"国民の休日"_s, true, true}, {2009, 5, 6, QString(), false, false},
+        {2008, 5, 5, u"子供の日"_s, true, true},   {2008, 5, 6, QString(), false, false},
+        {2005, 1, 1, u"元旦"_s, true, true},       {2005, 1, 2, QString(), false, false},
+    };
+    for (const auto& c : cases) {
+        const MonthHolidays month = monthHolidays(HolidayRules::Classic, c.y, c.m);
+        EXPECT_EQ(month.tooltip[c.d], c.tooltip) << c.y << '-' << c.m << '-' << c.d;
+        EXPECT_EQ(month.grid[c.d], c.grid) << c.y << '-' << c.m << '-' << c.d;
+        EXPECT_EQ(month.page[c.d], c.page) << c.y << '-' << c.m << '-' << c.d;
+    }
 }
 
 TEST(NumberTests, WholeNumbersForMonthCommandsAndLooserNumbersForGenerate) {
@@ -295,8 +233,9 @@ TEST(NumberTests, WholeNumbersForMonthCommandsAndLooserNumbersForGenerate) {
 }
 
 // Every cell of every month of 28 years: day d in cell (weekday of the 1st) + d - 1, Sunday's column red,
-// Saturday's blue, a holiday red with its name (the classic rules, checked above), also on a Saturday.
-TEST(CalendarGridLayout, EveryMonthDaysFromTheFirstDaysCellWeekendColumnsAndHolidaysWithTheirTooltips) {
+// Saturday's blue, a holiday red with its name (the classic rules, checked above), also on a Saturday. A
+// month that names no month leaves the grid empty with its column colours.
+TEST(CalendarGridLayout, EveryMonthDaysFromTheFirstDaysCellWeekendColumnsAndHolidays_NoMonthGivesTheResetGrid) {
     for (int y = 2000; y <= 2028; ++y) {
         for (int m = 1; m <= 12; ++m) {
             SCOPED_TRACE(testing::Message() << y << '/' << m);
@@ -314,18 +253,15 @@ TEST(CalendarGridLayout, EveryMonthDaysFromTheFirstDaysCellWeekendColumnsAndHoli
             }
         }
     }
+    const CalendarGrid reset = draw(2005, 13);
+    EXPECT_EQ(reset.firstDayCell, 0);
+    for (int k = 1; k <= 42; ++k)
+        EXPECT_EQ(reset.cells[k].caption, QString()) << k;
+    EXPECT_EQ(reset.cells[1].colour, CellColour::Red);
+    EXPECT_EQ(reset.cells[42].colour, CellColour::Blue);
 }
 
-// A month that names no month leaves the grid empty with its column colours.
-TEST(CalendarGridLayout, MonthThatNamesNoMonthGivesTheResetGrid) {
-    const CalendarGrid g = draw(2005, 13);
-    EXPECT_EQ(g.firstDayCell, 0);
-    EXPECT_EQ(captions(g), QStringList(42, u"-"_s).join(u' '));
-    EXPECT_EQ(g.cells[1].colour, CellColour::Red);
-    EXPECT_EQ(g.cells[42].colour, CellColour::Blue);
-}
-
-TEST(CalendarGridToday, TodaysCellIsFlatUnderlinedAndKeepsItsColourAndNoDayIsPreselected) {
+TEST(CalendarGridToday, TodaysCellIsFlatUnderlinedKeepsItsColourAndNoDayIsPreselected_OnlyInItsOwnMonthAndYear) {
     const CalendarGrid g = draw(2005, 11);
     EXPECT_EQ(g.cells[7].caption, u"5"_s);
     EXPECT_EQ(cellsWhere(g, &DayCellLook::flat), QList<int>{7});
@@ -338,9 +274,8 @@ TEST(CalendarGridToday, TodaysCellIsFlatUnderlinedAndKeepsItsColourAndNoDayIsPre
     EXPECT_EQ(cellsWhere(sundayHoliday, &DayCellLook::flat), QList<int>{1});
     EXPECT_EQ(sundayHoliday.cells[1].colour, CellColour::Red);
     EXPECT_EQ(cellsWhere(sundayHoliday, &DayCellLook::selected), QList<int>{});
-}
 
-TEST(CalendarGridToday, OtherMonthPreselectsDayOneButTheSameMonthOfAnotherYearShowsNeitherItNorToday) {
+    // Another month preselects day 1; the same month of another year shows neither it nor today.
     EXPECT_EQ(cellsWhere(draw(2005, 10), &DayCellLook::selected), QList<int>{7});
     const CalendarGrid nov2006 = draw(2006, 11);
     EXPECT_EQ(cellsWhere(nov2006, &DayCellLook::selected), QList<int>{});

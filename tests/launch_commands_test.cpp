@@ -114,10 +114,8 @@ TEST_F(TextEditorLinuxTest, FallsBackToVisualThenEditor_WithThePageStillOneArgum
     const QString terminal = data(u"bin/x-terminal-emulator"_s);
     ASSERT_TRUE(writeBytes(terminal, "#!/bin/sh\n"));
     QFile::setPermissions(terminal, QFile::ReadOwner | QFile::ExeOwner);
-    EXPECT_EQ(
-        textEditorCommand(env, kPage),
-        (Command{
-            Command::Kind::Program, terminal, {u"-e"_s, u"/usr/bin/nano"_s, u"-w"_s, kPage}, {}, u"/usr/bin/nano"_s}));
+    EXPECT_EQ(textEditorCommand(env, kPage),
+              program(terminal, {u"-e"_s, u"/usr/bin/nano"_s, u"-w"_s, kPage}, u"/usr/bin/nano"_s));
     // Then desktop answers naming a missing file, one that needs a terminal, one outside the applications folders.
     env.variables.insert(u"VISUAL"_s, u"code --wait"_s);
     mimeAnswer = u"missing.desktop"_s;

@@ -93,9 +93,7 @@ TEST_F(MediaFilesTest, ExistingFileIsComparedBySizeAndEveryByte) {
 }
 
 TEST_F(MediaFilesTest, CopyGoesInChunks_CancelledKeepsThePreviousFile_CompleteReplacesItWhole_NoTemporaryLeft) {
-    QByteArray bytes(10000, '\0');
-    for (int i = 0; i < bytes.size(); ++i)
-        bytes[i] = char(i * 7);
+    const QByteArray bytes = QByteArray("0123456789").repeated(1000);
     const QString src = picture(u"v.mp4"_s, bytes);
     const QString dst = image() + u"/v.mp4"_s;
     const QByteArray older(20000, 'o');

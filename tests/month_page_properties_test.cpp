@@ -1,22 +1,16 @@
-// Seeded properties of the month page, so every run (and the sanitizer run of CI) sees the same
-// thousands of cases.
+// Seeded properties of the month page, so every run (and the sanitizer run of CI) sees the same thousands
+// of cases: write → read round trips of random months and of months whose texts are shaped like the page's
+// own structure (those come back exactly), and mutated pages, which must not crash the reader, make it read
+// out of bounds or hang, and must give what fits the entry table.
 //
-// Write → read round trips over many random months. What the reader gives back is what the writer was
-// given, except for what the page cannot carry:
-//   - rows the writer leaves out: blank rows (title, body and every media name empty after trimming
-//     spaces) and rows whose date line names no day of the month;
-//   - the rows come back in page order: newest day first, and of two rows with the same date line the
-//     later one first;
-//   - media names empty after trimming spaces are dropped (the others keep their spaces);
-//   - links with an empty title are dropped, the others move up to fill rows 0, 1, … in order, their
-//     paths completed with ".html" when they hold neither ".html" nor ".htm";
-//   - image and video sizes, the original-size flag and the upload address are not read back.
-// Characters code page 932 cannot hold (emoji, 𠮷, best-fit mappings like 〜 U+301C) and a typed
-// reference to a character it holds ("&#65;") come back unchanged. Texts avoid what the page format
-// cannot hold at all: a title "</a>" or a path "\">" in a link, a media name with "/" or a double quote
-// or with ".mp4" anywhere but at its end; and what the writer refuses: a line break in a one-line field.
-// Months full of text shaped like the page's own structure must come back exactly; mutated pages fed
-// to the reader must not crash it, read out of bounds or hang, and must give what fits the entry table.
+// A random month comes back up to what the page cannot carry (expectedPage): blank rows (nothing but spaces)
+// and rows dated on no day of the month are left out; rows come back newest day first, the later of two
+// rows of one date first; blank media names are dropped; links with an empty title are dropped and the rest
+// move up, their paths completed with ".html" unless they hold ".html" or ".htm"; sizes, the original-size
+// flag and the upload address are not read back. Characters code page 932 cannot hold (emoji, 𠮷, best-fit
+// mappings like 〜) and typed references ("&#65;") come back unchanged. Texts avoid what the format cannot
+// hold at all (a link title "</a>", a link path "\">", a media name with "/", a double quote or an inner
+// ".mp4") and what the writer refuses (a line break in a one-line field).
 
 #include "calendar/month.h"
 #include "site/snippets.h"

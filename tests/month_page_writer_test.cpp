@@ -98,12 +98,11 @@ TEST(MonthPageWriterTest, DayCellsFollowWeekdayHolidayAndEntry) {
         {2007, 11, 3, false, u"<td id=\"i3\" class=\"suk\">3</td>"_s},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.year << '/' << c.month);
         MonthPageInput in = month(c.year, c.month);
         in.holidays = HolidayRules::Classic;
         if (c.entry)
             add(in, c.day, u"x"_s);
-        EXPECT_EQ(cellOf(in, c.day), c.cell);
+        EXPECT_EQ(cellOf(in, c.day), c.cell) << c.year << '/' << c.month;
     }
     // Under the law, the default, the substitute for Sunday 3 May 2026 is 6 May (4 and 5 are holidays already).
     MonthPageInput may2026 = month(2026, 5);

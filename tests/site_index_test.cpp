@@ -1,15 +1,12 @@
 #include "site/site_index.h"
 #include "store/paths.h"
-#include "store/textfile.h"
 
 #include <QDir>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
-#include "qt_printers.h"
-
-#include <gtest/gtest.h>
+#include "month_pages.h"
 
 using namespace Qt::StringLiterals;
 using namespace tsuzuri;
@@ -20,17 +17,13 @@ protected:
     QString file(const QString& name) const { return paths::diaryFolder(home.path(), u"diary"_s) + u'/' + name; }
     QString text(const QString& name) const { return textfile::decode(textfile::readFile(file(name)).value_or("")); }
     // A month of entries on days 1..entries; bodies hold markup and a character XML cannot carry.
-    static MonthPageInput month(int year, int month, int entries, QString media = {}) {
-        MonthPageInput in;
-        in.year = QString::number(year);
-        in.month = QString::asprintf("%02d", month);
+    static MonthPageInput month(int year, int m, int entries, const QString& media = {}) {
+        MonthPageInput in = tsuzuri::month(year, m);
         for (int d = 1; d <= entries; ++d)
-            in.entries.rows[++in.entries.count] = {u"t"_s + QString::number(d), u"<b>a</b>\r\n\x01z"_s,
-                                                   in.year + u'年' + in.month + QString::asprintf("月%02d日", d),
-                                                   media};
+            add(in, d, u"t"_s + QString::number(d), u"<b>a</b>\r\n\x01z"_s, media);
         return in;
     }
-    PublishResult publish(int year, int m, int entries, QString media = {}) {
+    PublishResult publish(int year, int m, int entries, const QString& media = {}) {
         return publishMonthPage(home.path(), u"diary"_s, month(year, m, entries, media));
     }
     QTemporaryDir home;

@@ -9,20 +9,15 @@
 using namespace Qt::StringLiterals;
 using namespace tsuzuri;
 
-namespace {
-
-const QString kCrLf = u"\r\n"_s;
-
-} // namespace
-
 // The week rows' lone CRs are line ends in the snippet: no CR without its LF.
 TEST(Snippets, BlocksOfAnEmptyMonth_CalendarCellsOnTheirOwnLinesAndTheDiaryAroundOneEmptyLine) {
     const CodeSnippets s = codeSnippets(pageText(month(2005, 11)));
-    EXPECT_TRUE(s.calendar.startsWith(kCrLf + marker::kCalendarStart.toString() + u"\r\n<table class=\"cltbl\">"_s));
+    const QString crLf = u"\r\n"_s;
+    EXPECT_TRUE(s.calendar.startsWith(crLf + marker::kCalendarStart.toString() + u"\r\n<table class=\"cltbl\">"_s));
     EXPECT_TRUE(s.calendar.endsWith(u"</table>\r\n"_s + marker::kCalendarEnd.toString()));
     EXPECT_TRUE(s.calendar.contains(u"\r\n<td id=\"i30\">30</td>\r\n"_s));
-    EXPECT_EQ(s.calendar.count(u'\r'), s.calendar.count(kCrLf));
-    EXPECT_EQ(s.diary, kCrLf + marker::kDiaryStart.toString() + kCrLf + kCrLf + marker::kDiaryEnd.toString());
+    EXPECT_EQ(s.calendar.count(u'\r'), s.calendar.count(crLf));
+    EXPECT_EQ(s.diary, crLf + marker::kDiaryStart.toString() + crLf + crLf + marker::kDiaryEnd.toString());
 }
 
 TEST(Snippets, CutBlock_AllBlocksOfAKindMarkersEqualTheLineStrayEndAddsOnlyItselfUnendedRunsToTheEnd) {
