@@ -43,25 +43,8 @@ TEST_F(CliSearchBackupTest, Search_PrintsTheHitsNewestFirstAsTextOrJson) {
     EXPECT_TRUE(err.contains(u"diary/200512.html"_s)) << err.toStdString();
 }
 
-TEST_F(CliSearchBackupTest, Search_ExitsOneWhenNothingIsFoundAndTwoOnMisuse) {
-    const struct {
-        QStringList args;
-        int status;
-    } cases[] = {
-        {{u"search"_s, u"札幌"_s}, 1},
-        {{u"search"_s}, 2},
-        {{u"search"_s, u"--folder"_s, u"other"_s, u"--all-folders"_s, u"京都"_s}, 2},
-        {{u"search"_s, u"--folder"_s, u"nosuch"_s, u"京都"_s}, 2},
-        {{u"search"_s, u"--color"_s, u"京都"_s}, 2},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.args.join(u' ').toStdString());
-        EXPECT_EQ(run(c.args), c.status);
-        EXPECT_TRUE(out.isEmpty()) << out.toStdString();
-    }
-}
-
-TEST_F(CliSearchBackupTest, BackupThenRestore_AsANewFolderReportsWhatCameBack) {
+// A search that finds nothing exits with 1; misuse of either command with 2, refusals with 1; none prints.
+TEST_F(CliSearchBackupTest, BackupThenRestore_AsANewFolderReportsWhatCameBack_ThenRefusalsAndMisuse) {
     ASSERT_EQ(run({u"backup"_s, u"--folder"_s, u"other"_s}), 0) << err.toStdString();
     const QString zip = out.trimmed();
     EXPECT_EQ(QFileInfo(zip).dir().absolutePath(), QDir(root.path()).absolutePath());
@@ -76,6 +59,11 @@ TEST_F(CliSearchBackupTest, BackupThenRestore_AsANewFolderReportsWhatCameBack) {
         int status;
         const char* says;
     } refusals[] = {
+        {{u"search"_s, u"札幌"_s}, 1, ""},
+        {{u"search"_s}, 2, ""},
+        {{u"search"_s, u"--folder"_s, u"other"_s, u"--all-folders"_s, u"京都"_s}, 2, ""},
+        {{u"search"_s, u"--folder"_s, u"nosuch"_s, u"京都"_s}, 2, ""},
+        {{u"search"_s, u"--color"_s, u"京都"_s}, 2, ""},
         {{u"restore"_s, zip, u"--as"_s, u"copy"_s}, 1, "すでにある"},
         {{u"restore"_s, zip, u"--folder"_s, u"x"_s}, 2, "--as"},
         {{u"restore"_s}, 2, "usage"},
@@ -86,5 +74,6 @@ TEST_F(CliSearchBackupTest, BackupThenRestore_AsANewFolderReportsWhatCameBack) {
         SCOPED_TRACE(c.args.join(u' ').toStdString());
         EXPECT_EQ(run(c.args), c.status);
         EXPECT_TRUE(err.contains(QString::fromUtf8(c.says))) << err.toStdString();
+        EXPECT_TRUE(out.isEmpty()) << out.toStdString();
     }
 }
