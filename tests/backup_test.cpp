@@ -183,35 +183,6 @@ TEST_F(BackupTest, CancelledOrFailedWork_LeavesNoPartialZipOrFolder) {
     EXPECT_EQ(tree(home), before);
 }
 
-TEST_F(BackupTest, HostileEntries_RestoreNothingAndNameTheEntry) {
-    const struct {
-        QList<RawEntry> entries;
-        QString folder;
-        QString named;
-    } cases[] = {
-        {{{u"diary/a.html"_s, "a", {}}, {u"../evil.txt"_s, "x", {}}}, u"diary"_s, u"../evil.txt"_s},
-        {{{u"/tmp/evil.txt"_s, "x", {}}}, u"diary"_s, u"/tmp/evil.txt"_s},
-        {{{u"diary/../../evil.txt"_s, "x", {}}}, u"diary"_s, u"diary/../../evil.txt"_s},
-        {{{u"diary\\..\\..\\evil.txt"_s, "x", {}}}, u"diary"_s, u"diary/../../evil.txt"_s}, // read with slashes
-        {{{u"diary/image/link"_s, {}, u"/etc/passwd"_s}}, u"diary"_s, u"diary/image/link"_s},
-        {{{u"other/evil.txt"_s, "x", {}}}, u"diary"_s, u"other/evil.txt"_s},
-        {{{u"ini/app_other.ini"_s, "x", {}}}, u"diary"_s, u"ini/app_other.ini"_s},
-        {{{u"evil/a.txt"_s, "x", {}}}, u"../evil"_s, u"../evil"_s},
-    };
-    const QMap<QString, QByteArray> before = tree(root.path());
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.named.toStdString());
-        const QString hostile = home + u"/../hostile.zip"_s;
-        writeRawZip(hostile, c.entries, c.folder);
-        const RestoreResult r = restore(hostile, std::nullopt);
-        EXPECT_FALSE(r.restored);
-        EXPECT_EQ(r.outcome.msg, Msg::RestoreUnsafeEntry);
-        EXPECT_EQ(r.outcome.args.value(1), c.named);
-        ASSERT_TRUE(QFile::remove(hostile));
-        EXPECT_EQ(tree(root.path()), before);
-    }
-}
-
 TEST_F(BackupTest, DamagedOrForeignZip_RestoresNothingAndSaysWhy) {
     ASSERT_TRUE(backup().written);
     const QByteArray good = *textfile::readFile(zip);
@@ -259,23 +230,47 @@ TEST_F(BackupTest, DamagedOrForeignZip_RestoresNothingAndSaysWhy) {
     expectNothing(restoreBytes("not a zip at all"), {Msg::RestoreDamaged});
 }
 
-TEST_F(BackupTest, Restore_NeverOverAnExistingFolderOrSettingsFile_NorUnderAnUnusableName) {
+// Checked before anything is written: every entry of the zip, and the name it would come back under.
+TEST_F(BackupTest, HostileEntries_ExistingFolderOrSettings_UnusableNames_RestoreNothingAndSayWhy) {
     ASSERT_TRUE(backup().written);
     put(u"ini/etc_taken.ini"_s, "[imw]1\r\n");
     const struct {
+        QList<RawEntry> entries; // a zip made of these instead of the backup
         std::optional<QString> as;
         Msg why;
+        QString named;
+        QString folder = u"diary"_s;
     } cases[] = {
-        {std::nullopt, Msg::RestoreFolderExists}, // the folder's own name: diary is there
-        {u"taken"_s, Msg::RestoreSettingsExist},  {u"../up"_s, Msg::RestoreBadName},
-        {u"ini"_s, Msg::RestoreBadName},          {u""_s, Msg::RestoreBadName},
+        {{{u"diary/a.html"_s, "a", {}}, {u"../evil.txt"_s, "x", {}}}, {}, Msg::RestoreUnsafeEntry, u"../evil.txt"_s},
+        {{{u"/tmp/evil.txt"_s, "x", {}}}, {}, Msg::RestoreUnsafeEntry, u"/tmp/evil.txt"_s},
+        {{{u"diary/../../evil.txt"_s, "x", {}}}, {}, Msg::RestoreUnsafeEntry, u"diary/../../evil.txt"_s},
+        {{{u"diary\\..\\..\\evil.txt"_s, "x", {}}},
+         {},
+         Msg::RestoreUnsafeEntry,
+         u"diary/../../evil.txt"_s}, // read with slashes
+        {{{u"diary/image/link"_s, {}, u"/etc/passwd"_s}}, {}, Msg::RestoreUnsafeEntry, u"diary/image/link"_s},
+        {{{u"other/evil.txt"_s, "x", {}}}, {}, Msg::RestoreUnsafeEntry, u"other/evil.txt"_s},
+        {{{u"ini/app_other.ini"_s, "x", {}}}, {}, Msg::RestoreUnsafeEntry, u"ini/app_other.ini"_s},
+        {{{u"evil/a.txt"_s, "x", {}}}, {}, Msg::RestoreUnsafeEntry, u"../evil"_s, u"../evil"_s},
+        {{}, {}, Msg::RestoreFolderExists, {}}, // the folder's own name: diary is there
+        {{}, u"taken"_s, Msg::RestoreSettingsExist, {}},
+        {{}, u"../up"_s, Msg::RestoreBadName, {}},
+        {{}, u"ini"_s, Msg::RestoreBadName, {}},
+        {{}, u""_s, Msg::RestoreBadName, {}},
     };
-    const QMap<QString, QByteArray> before = tree(home);
+    const QMap<QString, QByteArray> before = tree(root.path());
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.as.value_or(u"(none)"_s).toStdString());
-        const RestoreResult r = restore(zip, c.as);
+        SCOPED_TRACE(c.named.toStdString() + " as " + c.as.value_or(u"(none)"_s).toStdString());
+        const QString from = c.entries.isEmpty() ? zip : root.path() + u"/hostile.zip"_s;
+        if (!c.entries.isEmpty())
+            writeRawZip(from, c.entries, c.folder);
+        const RestoreResult r = restore(from, c.as);
+        EXPECT_TRUE(from == zip || QFile::remove(from));
         EXPECT_FALSE(r.restored);
         EXPECT_EQ(r.outcome.msg, c.why);
-        EXPECT_EQ(tree(home), before);
+        if (!c.named.isEmpty()) {
+            EXPECT_EQ(r.outcome.args.value(1), c.named);
+        }
+        EXPECT_EQ(tree(root.path()), before);
     }
 }

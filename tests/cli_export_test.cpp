@@ -1,18 +1,10 @@
-#include "cli/cli.h"
-#include "site/month_page_writer.h"
 #include "site/snippets.h"
-#include "store/textfile.h"
 
-#include <QDir>
-#include <QFile>
+#include "cli_fixture.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTemporaryDir>
-
-#include "qt_printers.h"
-
-#include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
@@ -52,77 +44,51 @@ QJsonObject snippetsJson(const CodeSnippets& s) {
             {u"diary"_s, s.diary}};
 }
 
-// Written without size or connection settings, so that import, taking them from the folder's files
-// that do not exist, writes the same page.
 MonthPageInput month() {
-    MonthPageInput in;
-    in.year = u"2005"_s;
-    in.month = u"11"_s;
-    in.siteTitle = u"綴の日記 😀 <!--↓サイト名-->"_s;
+    MonthPageInput in = test::bareMonth(2005, 11, u"綴の日記 😀 <!--↓サイト名-->"_s);
     in.links[0] = {u"十月 &#12316;"_s, u"200510"_s};
     in.links[3] = {u"九月"_s, u"200509.htm"_s};
     // Typed text shaped like the page's structure comes back as typed, and changes no other field.
-    in.entries.rows[1] = {u"古い日<!--ここまで日記タイトルを記述-->"_s,
-                          u"一行目</p><p>\uFEFF\r\n<!--ここまで日記本文を記述-->\r\n&#60;&#12316;\r\n"_s,
-                          u"2005年11月02日"_s, u"x.jpg;y.mp4;Z.MP4;"_s};
-    in.entries.rows[2] = {u"<!--ここから日記タイトルを記述-->"_s, u"波〜"_s, u"2005年11月23日"_s, {}};
-    in.entries.count = 2;
+    add(in, 2, u"古い日<!--ここまで日記タイトルを記述-->"_s,
+        u"一行目</p><p>\uFEFF\r\n<!--ここまで日記本文を記述-->\r\n&#60;&#12316;\r\n"_s, u"x.jpg;y.mp4;Z.MP4;"_s);
+    add(in, 23, u"<!--ここから日記タイトルを記述-->"_s, u"波〜"_s);
     return in;
 }
 
-} // namespace
-
-class CliExportTest : public ::testing::Test {
+class CliExportTest : public test::CliTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(QDir(home.path()).mkpath(u"diary"_s)); }
-
-    int run(const QStringList& args) {
-        out.clear();
-        err.clear();
-        QTextStream o(&out), e(&err), i(&in);
-        cli::Context ctx{o, e, i, home.path(), false};
-        return cli::runCli(args, ctx); // the streams flush as they go out of scope
-    }
-
     QJsonObject printed() const { return QJsonDocument::fromJson(out.toUtf8()).object(); }
-
-    QString page() const { return home.filePath(u"diary/200511.html"_s); }
-
-    QTemporaryDir home;
-    QString out, err, in;
 };
 
+} // namespace
+
 TEST_F(CliExportTest, WrittenPage_PrintsTheMonthNewestFirstAndImportGivesBackTheSamePageBytes) {
-    ASSERT_TRUE(MakeMonthHtml(home.path(), u"diary"_s, month()).ok());
-    const std::optional<QByteArray> before = textfile::readFile(page());
+    write(month());
+    const std::optional<QByteArray> before = bytes(u"diary/200511.html"_s);
     ASSERT_TRUE(before);
     ASSERT_EQ(run({u"export"_s, u"--folder"_s, u"diary"_s, u"200511"_s}), 0) << err.toStdString();
     // The page keeps no empty rows between links: they move up.
     const MonthPageInput in = month();
-    EXPECT_EQ(printed(), monthJson(in.siteTitle,
-                                   {link(in.links[0].title, u"200510.html"_s), link(u"九月"_s, u"200509.htm"_s)},
-                                   {entry(in.entries.rows[2]), entry(in.entries.rows[1])}));
+    EXPECT_EQ(printed(),
+              monthJson(in.siteTitle, {link(in.links[0].title, u"200510.html"_s), link(u"九月"_s, u"200509.htm"_s)},
+                        {entry(in.entries.rows[2]), entry(in.entries.rows[1])}));
 
-    const QString json = home.filePath(u"month.json"_s);
-    ASSERT_TRUE(textfile::writeFileAtomically(json, out.toUtf8()).ok());
-    ASSERT_TRUE(QFile::remove(page()));
+    const QString json = file(u"month.json"_s, out.toUtf8());
+    ASSERT_TRUE(QFile::remove(path(u"diary/200511.html"_s)));
     ASSERT_EQ(run({u"import"_s, json}), 0) << err.toStdString();
-    EXPECT_EQ(textfile::readFile(page()), before);
-}
+    EXPECT_EQ(bytes(u"diary/200511.html"_s), before);
 
-TEST_F(CliExportTest, MonthWithoutPage_PrintsAnEmptyMonthWithNoSiteTitle) {
-    ASSERT_EQ(run({u"export"_s, u"--home"_s, home.path() + u"/"_s, u"200511"_s}), 0) << err.toStdString();
+    // A month without a page (the program folder named with a slash at its end): empty, no site title.
+    ASSERT_TRUE(QFile::remove(path(u"diary/200511.html"_s)));
+    ASSERT_EQ(run({u"export"_s, u"--home"_s, home + u"/"_s, u"200511"_s}), 0) << err.toStdString();
     EXPECT_EQ(printed(), monthJson(QJsonValue::Null, {}, {}));
 }
 
 TEST_F(CliExportTest, Errors_ExitOneWithAMessageAndPrintNothing) {
     // A page that does not read whole: part of a month must not be printed where it could be imported.
-    ASSERT_TRUE(textfile::writeFileAtomically(home.filePath(u"diary/200512.html"_s),
-                                              "<html><body>my own page</body></html>\r\n")
-                    .ok());
+    file(u"diary/200512.html"_s, "<html><body>my own page</body></html>\r\n");
     // A pipe in a page's place must not hold the command for ever.
-    ASSERT_EQ(::mkfifo(QFile::encodeName(home.filePath(u"diary/200510.html"_s)).constData(), 0600), 0);
-
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path(u"diary/200510.html"_s)).constData(), 0600), 0);
     const struct {
         QStringList args;
         const char* inMessage;
@@ -150,9 +116,9 @@ TEST_F(CliExportTest, Errors_ExitOneWithAMessageAndPrintNothing) {
 }
 
 TEST_F(CliExportTest, Snippets_PrintsTheFiveTextsOfTheCalendarTabAndTheFixedOnesForAMonthWithoutPage) {
-    ASSERT_TRUE(MakeMonthHtml(home.path(), u"diary"_s, month()).ok());
+    write(month());
     ASSERT_EQ(run({u"snippets"_s, u"200511"_s}), 0) << err.toStdString();
-    const CodeSnippets expected = FillCodeSnippets(home.path(), u"diary"_s, u"2005"_s, u"11"_s);
+    const CodeSnippets expected = FillCodeSnippets(home, u"diary"_s, u"2005"_s, u"11"_s);
     ASSERT_FALSE(expected.diary.isEmpty());
     EXPECT_EQ(printed(), snippetsJson(expected));
 

@@ -1,91 +1,59 @@
-#include "cli/cli.h"
 #include "settings/settings_files.h"
-#include "site/month_page_reader.h"
-#include "site/month_page_writer.h"
-#include "store/paths.h"
-#include "store/textfile.h"
 
-#include <QDir>
-#include <QTemporaryDir>
-
-#include "qt_printers.h"
-
-#include <gtest/gtest.h>
+#include "cli_fixture.h"
 
 using namespace Qt::StringLiterals;
 using namespace tsuzuri;
 
-class CliImportTest : public ::testing::Test {
+namespace {
+
+class CliImportTest : public test::CliTest {
 protected:
-    void SetUp() override { ASSERT_TRUE(QDir(home.path()).mkpath(u"diary"_s)); }
-
-    int run(QStringList args) {
-        out.clear();
-        err.clear();
-        QTextStream o(&out), e(&err), i(&in);
-        cli::Context ctx{o, e, i, home.path(), false};
-        const int rc = cli::runCli(args, ctx);
-        o.flush();
-        e.flush();
-        return rc;
-    }
-    QString json(const QByteArray& text) {
-        const QString path = home.filePath(u"month.json"_s);
-        EXPECT_TRUE(textfile::writeFileAtomically(path, text).ok());
-        return path;
-    }
-    QString page(const QString& folder = u"diary"_s) const {
-        return paths::monthPage(home.path(), folder, u"2005", u"11");
-    }
-
-    QTemporaryDir home;
-    QString out, err, in;
+    QString json(const QByteArray& text) { return file(u"month.json"_s, text); }
+    const QString page = path(u"diary/200511.html"_s);
 };
 
+} // namespace
+
 TEST_F(CliImportTest, WritesTheWritersPageWithLineBreaksAsCrLfAndSettingsFromTheFolder) {
-    ASSERT_TRUE(writeSizeSettings(home.path(), u"diary"_s, {u"640"_s, u"480"_s, u"1"_s, u"2"_s, 0}).ok());
-    ASSERT_TRUE(writeConnectionSettings(home.path(), u"diary"_s, {u"host.jp"_s, {}, {}, u"www"_s, 0}).ok());
+    ASSERT_TRUE(writeSizeSettings(home, u"diary"_s, {u"640"_s, u"480"_s, u"1"_s, u"2"_s, 0}).ok());
+    ASSERT_TRUE(writeConnectionSettings(home, u"diary"_s, {u"host.jp"_s, {}, {}, u"www"_s, 0}).ok());
     const QString path = json(R"({"year":"2005","month":"11","siteTitle":"題",
         "links":[{"title":"10月","path":"200510"}],
         "entries":[{"date":"2005年11月04日","title":"t","body":"a\nb\rc\r\nd","media":"x.jpg;v.mp4;"}],
         "settings":{"imageWidth":"320"}})"_ba);
     ASSERT_EQ(run({u"import"_s, path}), 0) << err.toStdString();
-    EXPECT_EQ(out.trimmed(), page());
+    EXPECT_EQ(out.trimmed(), page);
 
-    MonthPageInput expected;
-    expected.year = u"2005"_s;
-    expected.month = u"11"_s;
-    expected.siteTitle = u"題"_s;
+    MonthPageInput expected = test::bareMonth(2005, 11, u"題"_s);
     expected.links[0] = {u"10月"_s, u"200510"_s};
-    expected.entries.rows[1] = {u"t"_s, u"a\r\nb\r\nc\r\nd"_s, u"2005年11月04日"_s, u"x.jpg;v.mp4;"_s};
-    expected.entries.count = 1;
+    add(expected, 4, u"t"_s, u"a\r\nb\r\nc\r\nd"_s, u"x.jpg;v.mp4;"_s);
     expected.imageWidth = u"320"_s;  // from the file
     expected.imageHeight = u"480"_s; // from etc_diary.ini
     expected.videoWidth = u"1"_s;
     expected.videoHeight = u"2"_s;
     expected.ftpHost = u"host.jp"_s;
     expected.remoteDir = u"www"_s;
-    EXPECT_EQ(textfile::readFile(page()), renderMonthPage(expected).page.bytes);
+    EXPECT_EQ(textfile::readFile(page), renderMonthPage(expected).page.bytes);
 }
 
 TEST_F(CliImportTest, FolderDefaultsToFdirIniAndCanBeNamed) {
-    ASSERT_TRUE(QDir(home.path()).mkpath(u"other"_s));
-    ASSERT_TRUE(writeFdirIni(home.path(), u"other"_s).ok());
+    ASSERT_TRUE(QDir(home).mkpath(u"other"_s) && writeFdirIni(home, u"other"_s).ok());
     const QString path = json(R"({"year":"2005","month":"11"})"_ba);
     ASSERT_EQ(run({u"import"_s, path}), 0) << err.toStdString();
-    EXPECT_TRUE(QFile::exists(page(u"other"_s)));
+    EXPECT_TRUE(bytes(u"other/200511.html"_s));
     ASSERT_EQ(run({u"import"_s, u"--folder"_s, u"diary"_s, path}), 0) << err.toStdString();
-    EXPECT_TRUE(QFile::exists(page()));
+    EXPECT_TRUE(QFile::exists(page));
     // An empty last line names no folder (it would be the program folder itself): "diary", and a word.
-    ASSERT_TRUE(QFile::remove(page()));
-    ASSERT_TRUE(textfile::writeFileAtomically(paths::fdirIni(home.path()), "other\r\n\r\n").ok());
+    ASSERT_TRUE(QFile::remove(page));
+    file(u"ini/fdir.ini"_s, "other\r\n\r\n");
     ASSERT_EQ(run({u"import"_s, path}), 0) << err.toStdString();
-    EXPECT_TRUE(QFile::exists(page()));
+    EXPECT_TRUE(QFile::exists(page));
     EXPECT_TRUE(err.contains(u"ini/fdir.ini"_s)) << err.toStdString();
 }
 
 TEST_F(CliImportTest, ErrorsWriteNothingAndExitWithOne) {
-    ASSERT_TRUE(textfile::writeFileAtomically(page(), "old").ok());
+    file(u"diary/200511.html"_s, "old");
     const struct {
         QByteArray json;
         const char* expect;
@@ -114,11 +82,11 @@ TEST_F(CliImportTest, ErrorsWriteNothingAndExitWithOne) {
     for (const auto& c : cases) {
         EXPECT_EQ(run({u"import"_s, json(c.json)}), 1) << c.json.toStdString();
         EXPECT_TRUE(err.contains(QString::fromUtf8(c.expect))) << err.toStdString();
-        EXPECT_EQ(textfile::readFile(page()), QByteArray("old"));
+        EXPECT_EQ(textfile::readFile(page), QByteArray("old"));
     }
     EXPECT_EQ(run({u"import"_s, u"--folder"_s, u"missing"_s, json("{}")}), 1);
     EXPECT_TRUE(err.contains(u"does not exist"_s));
-    EXPECT_EQ(run({u"import"_s, home.filePath(u"nofile.json"_s)}), 1);
+    EXPECT_EQ(run({u"import"_s, path(u"nofile.json"_s)}), 1);
     EXPECT_EQ(run({u"import"_s, u"--home"_s}), 1);
 }
 
@@ -126,11 +94,11 @@ TEST_F(CliImportTest, ErrorsWriteNothingAndExitWithOne) {
 // number and a month without its leading zero name the same page.
 TEST_F(CliImportTest, PagesFollowTheLawUnlessTheFolderChoseTheClassicRules) {
     for (const HolidayRules rules : {HolidayRules::Law, HolidayRules::Classic}) {
-        ASSERT_TRUE(writeSizeSettings(home.path(), u"diary"_s, {{}, {}, {}, {}, 0, rules}).ok());
+        ASSERT_TRUE(writeSizeSettings(home, u"diary"_s, {{}, {}, {}, {}, 0, rules}).ok());
         for (const char* month : {"2", "12"}) {
             ASSERT_EQ(run({u"import"_s, json(R"({"year":2026,"month":")" + QByteArray(month) + R"("})")}), 0);
             const QString name = u"diary/2026%1.html"_s.arg(QString::fromLatin1(month).rightJustified(2, u'0'));
-            EXPECT_EQ(textfile::readFile(home.filePath(name)).value_or("").contains(R"(<td id="i23" class="suk">)"),
+            EXPECT_EQ(bytes(name).value_or("").contains(R"(<td id="i23" class="suk">)"),
                       (month[0] == '2') == (rules == HolidayRules::Law))
                 << month;
         }
@@ -138,29 +106,29 @@ TEST_F(CliImportTest, PagesFollowTheLawUnlessTheFolderChoseTheClassicRules) {
 }
 
 TEST_F(CliImportTest, IndexRebuildsIndexAndFeedAndNamesThePagesLeftOut) {
-    ASSERT_TRUE(textfile::writeFileAtomically(home.filePath(u"diary/200510.html"_s), "<html>").ok());
+    file(u"diary/200510.html"_s, "<html>");
     EXPECT_EQ(run({u"index"_s}), 1);
     EXPECT_TRUE(err.contains(u"200510.html"_s)) << err.toStdString();
-    EXPECT_TRUE(QFile::exists(home.filePath(u"diary/feed.xml"_s)));
+    EXPECT_TRUE(bytes(u"diary/feed.xml"_s));
     EXPECT_EQ(run({u"index"_s, u"--folder"_s, u"missing"_s}), 1);
 }
 
 TEST_F(CliImportTest, PageThatDoesNotReadWhole_RefusedWithTheReason_OrReplacedAfterABackupWhenAsked) {
     const QByteArray own = "<html><body>my own page</body></html>";
     const QString path = json(R"({"year":"2005","month":"11"})");
-    ASSERT_TRUE(textfile::writeFileAtomically(page(), own).ok());
+    file(u"diary/200511.html"_s, own);
     EXPECT_EQ(run({u"import"_s, path}), 1);
     EXPECT_TRUE(err.contains(u"200511.html"_s) && err.contains(u"--replace-unreadable"_s)) << err.toStdString();
-    EXPECT_EQ(textfile::readFile(page()), own);
-    for (const QString& kept : {page() + u".bak"_s, page() + u".bak.1"_s}) {
-        ASSERT_TRUE(textfile::writeFileAtomically(page(), own).ok());
+    EXPECT_EQ(textfile::readFile(page), own);
+    for (const QString& kept : {page + u".bak"_s, page + u".bak.1"_s}) {
+        file(u"diary/200511.html"_s, own);
         ASSERT_EQ(run({u"import"_s, u"--replace-unreadable"_s, path}), 0) << err.toStdString();
         EXPECT_TRUE(err.contains(kept));
         EXPECT_EQ(textfile::readFile(kept), own);
-        EXPECT_TRUE(readMonthPageFile(home.path(), u"diary"_s, u"2005"_s, u"11"_s).outcome.ok());
+        EXPECT_TRUE(readMonthPageFile(home, u"diary"_s, u"2005"_s, u"11"_s).outcome.ok());
     }
     // A link to nowhere in the page's place is never followed, not even to replace it.
-    ASSERT_TRUE(QFile::remove(page()) && QFile::link(home.filePath(u"elsewhere.html"_s), page()));
+    ASSERT_TRUE(QFile::remove(page) && QFile::link(this->path(u"elsewhere.html"_s), page));
     EXPECT_EQ(run({u"import"_s, u"--replace-unreadable"_s, path}), 1);
-    EXPECT_FALSE(QFile::exists(home.filePath(u"elsewhere.html"_s)));
+    EXPECT_FALSE(QFile::exists(this->path(u"elsewhere.html"_s)));
 }

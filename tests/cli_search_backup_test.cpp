@@ -1,47 +1,29 @@
-#include "cli/cli.h"
-#include "site/month_page_writer.h"
-#include "store/textfile.h"
+#include "cli_fixture.h"
 
-#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTemporaryDir>
-
-#include "qt_printers.h"
-
-#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 using namespace tsuzuri;
 
-class CliSearchBackupTest : public ::testing::Test {
+namespace {
+
+class CliSearchBackupTest : public test::CliTest {
 protected:
     void SetUp() override {
-        write(u"diary"_s, u"11"_s, u"京都へ"_s, u"紅葉を見た"_s);
-        write(u"diary"_s, u"12"_s, u"大阪"_s, u"キョウトから帰る"_s);
-        write(u"other"_s, u"10"_s, u"京都再び"_s, {});
+        write(u"diary"_s, 11, u"京都へ"_s, u"紅葉を見た"_s);
+        write(u"diary"_s, 12, u"大阪"_s, u"キョウトから帰る"_s);
+        write(u"other"_s, 10, u"京都再び"_s, {});
     }
-    void write(const QString& folder, const QString& month, const QString& title, const QString& body) {
-        ASSERT_TRUE(QDir(home).mkpath(folder + u"/image"_s));
-        MonthPageInput in;
-        in.year = u"2005"_s;
-        in.month = month;
-        in.entries.rows[++in.entries.count] = {title, body, dateLine(in.year, month, u"03"), {}};
-        ASSERT_TRUE(MakeMonthHtml(home, folder, in).ok());
+    void write(const QString& folder, int month, const QString& title, const QString& body) {
+        MonthPageInput in = test::bareMonth(2005, month);
+        add(in, 3, title, body);
+        CliTest::write(in, folder);
     }
-    int run(const QStringList& args) {
-        out.clear();
-        err.clear();
-        QTextStream o(&out), e(&err), i(&in);
-        cli::Context ctx{o, e, i, home, false};
-        return cli::runCli(args, ctx);
-    }
-
-    QTemporaryDir root;
-    QString home = root.path() + u"/home"_s;
-    QString out, err, in;
 };
+
+} // namespace
 
 TEST_F(CliSearchBackupTest, Search_PrintsTheHitsNewestFirstAsTextOrJson) {
     ASSERT_EQ(run({u"search"_s, u"きょうと"_s}), 0) << err.toStdString();
@@ -56,31 +38,13 @@ TEST_F(CliSearchBackupTest, Search_PrintsTheHitsNewestFirstAsTextOrJson) {
               (QJsonArray{QJsonObject{{u"start"_s, 0}, {u"length"_s, 2}}}));
 
     // A page cut short is still searched, and named on the error stream.
-    const QString page = home + u"/diary/200512.html"_s;
-    ASSERT_TRUE(textfile::writeFileAtomically(page, textfile::readFile(page)->first(1500)).ok());
+    file(u"diary/200512.html"_s, bytes(u"diary/200512.html"_s)->first(1500));
     EXPECT_EQ(run({u"search"_s, u"京都"_s}), 0);
     EXPECT_TRUE(err.contains(u"diary/200512.html"_s)) << err.toStdString();
 }
 
-TEST_F(CliSearchBackupTest, Search_ExitsOneWhenNothingIsFoundAndTwoOnMisuse) {
-    const struct {
-        QStringList args;
-        int status;
-    } cases[] = {
-        {{u"search"_s, u"札幌"_s}, 1},
-        {{u"search"_s}, 2},
-        {{u"search"_s, u"--folder"_s, u"other"_s, u"--all-folders"_s, u"京都"_s}, 2},
-        {{u"search"_s, u"--folder"_s, u"nosuch"_s, u"京都"_s}, 2},
-        {{u"search"_s, u"--color"_s, u"京都"_s}, 2},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.args.join(u' ').toStdString());
-        EXPECT_EQ(run(c.args), c.status);
-        EXPECT_TRUE(out.isEmpty()) << out.toStdString();
-    }
-}
-
-TEST_F(CliSearchBackupTest, BackupThenRestore_AsANewFolderReportsWhatCameBack) {
+// A search that finds nothing exits with 1; misuse of either command with 2, refusals with 1; none prints.
+TEST_F(CliSearchBackupTest, BackupThenRestore_AsANewFolderReportsWhatCameBack_ThenRefusalsAndMisuse) {
     ASSERT_EQ(run({u"backup"_s, u"--folder"_s, u"other"_s}), 0) << err.toStdString();
     const QString zip = out.trimmed();
     EXPECT_EQ(QFileInfo(zip).dir().absolutePath(), QDir(root.path()).absolutePath());
@@ -88,13 +52,18 @@ TEST_F(CliSearchBackupTest, BackupThenRestore_AsANewFolderReportsWhatCameBack) {
 
     ASSERT_EQ(run({u"restore"_s, zip, u"--as"_s, u"copy"_s}), 0) << err.toStdString();
     EXPECT_TRUE(out.contains(u"【 copy 】"_s) && out.contains(u"月のページ 1 件"_s)) << out.toStdString();
-    EXPECT_EQ(textfile::readFile(home + u"/copy/200510.html"_s), textfile::readFile(home + u"/other/200510.html"_s));
+    EXPECT_EQ(bytes(u"copy/200510.html"_s), bytes(u"other/200510.html"_s));
 
     const struct {
         QStringList args;
         int status;
         const char* says;
     } refusals[] = {
+        {{u"search"_s, u"札幌"_s}, 1, ""},
+        {{u"search"_s}, 2, ""},
+        {{u"search"_s, u"--folder"_s, u"other"_s, u"--all-folders"_s, u"京都"_s}, 2, ""},
+        {{u"search"_s, u"--folder"_s, u"nosuch"_s, u"京都"_s}, 2, ""},
+        {{u"search"_s, u"--color"_s, u"京都"_s}, 2, ""},
         {{u"restore"_s, zip, u"--as"_s, u"copy"_s}, 1, "すでにある"},
         {{u"restore"_s, zip, u"--folder"_s, u"x"_s}, 2, "--as"},
         {{u"restore"_s}, 2, "usage"},
@@ -105,5 +74,6 @@ TEST_F(CliSearchBackupTest, BackupThenRestore_AsANewFolderReportsWhatCameBack) {
         SCOPED_TRACE(c.args.join(u' ').toStdString());
         EXPECT_EQ(run(c.args), c.status);
         EXPECT_TRUE(err.contains(QString::fromUtf8(c.says))) << err.toStdString();
+        EXPECT_TRUE(out.isEmpty()) << out.toStdString();
     }
 }

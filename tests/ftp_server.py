@@ -61,7 +61,8 @@ def serve_sftp():
                 say("STORED " + self.writing.pop(id(f)).lstrip("/"))
 
     async def start():
-        server = await asyncssh.create_server(Server, "127.0.0.1", a.port, server_host_keys=[a.sftp], sftp_factory=Files)
+        server = await asyncssh.create_server(Server, "127.0.0.1", a.port, server_host_keys=[a.sftp], sftp_factory=Files,
+                                              reuse_address=True)  # a restart on the same port
         say("PORT %d" % server.sockets[0].getsockname()[1])
 
     loop = asyncio.new_event_loop()
@@ -100,19 +101,14 @@ def serve_ftp():
 
     if a.tls:
         if not os.path.exists(a.tls):
-            from OpenSSL import crypto
-            key = crypto.PKey()
-            key.generate_key(crypto.TYPE_RSA, 2048)
-            cert = crypto.X509()
-            cert.get_subject().CN = "localhost"
-            cert.set_serial_number(int.from_bytes(os.urandom(8), "big"))
-            cert.gmtime_adj_notBefore(0)
-            cert.gmtime_adj_notAfter(86400)
-            cert.set_issuer(cert.get_subject())
-            cert.set_pubkey(key)
-            cert.sign(key, "sha256")
+            import warnings
+            warnings.simplefilter("ignore")
+            import asyncssh
+            key = asyncssh.generate_private_key("ssh-rsa", key_size=2048)
+            cert = key.generate_x509_host_certificate(key, "CN=localhost", purposes="serverAuth", valid_before="+1d")
             with open(a.tls, "wb") as f:
-                f.write(crypto.dump_privatekey(crypto.FILETYPE_PEM, key) + crypto.dump_certificate(crypto.FILETYPE_PEM, cert))
+                f.write(key.export_private_key("pkcs8-pem") + cert.export_certificate("pem"))
+
         class DataHandler(TLS_DTPHandler):
             # libcurl secures a data connection before it sends STOR; pyftpdlib takes the early
             # handshake for a hang-up unless the connection stays readable while it is accepting.

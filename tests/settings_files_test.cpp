@@ -33,10 +33,8 @@ TEST_F(SettingsFilesTest, MissingFilesAreNoErrors_ConnectionFileIsPrivate_SizeFi
     ASSERT_TRUE(writeSizeSettings(home(), u"diary"_s, {u"1"_s, u"2"_s, u"3"_s, u"4"_s, 2, HolidayRules::Classic}).ok());
     const SizeSettingsRead r = readSizeSettings(home(), u"diary"_s);
     EXPECT_TRUE(r.exists && !r.failed);
-    EXPECT_EQ(r.imageWidth, u"1"_s);
-    EXPECT_EQ(r.imageHeight, u"2"_s);
-    EXPECT_EQ(r.videoWidth, u"3"_s);
-    EXPECT_EQ(r.videoHeight, u"4"_s);
+    EXPECT_EQ((QStringList{*r.imageWidth, *r.imageHeight, *r.videoWidth, *r.videoHeight}),
+              (QStringList{u"1"_s, u"2"_s, u"3"_s, u"4"_s}));
     EXPECT_EQ(r.originalSize, 2);
     EXPECT_EQ(r.holidays, HolidayRules::Classic);
     // The law, the default, keeps the five lines every version reads.
