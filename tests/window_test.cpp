@@ -105,8 +105,7 @@ TEST_F(WindowTest, EveryControlHasAnAccessibleName_AndNothingIsClippedAtTheMinim
 }
 
 TEST_F(WindowTest, ClicksAndTypingReachTheSession_AndTheBoxesShowWhatItHolds) {
-    writePage(
-        monthInput(u"2005"_s, u"11"_s, {entry(u"2005年11月04日"_s, u"四日"_s, u"本文\r\n二行目"_s, u"x.jpg;"_s)}));
+    writeEntries({entry(u"2005年11月04日"_s, u"四日"_s, u"本文\r\n二行目"_s, u"x.jpg;"_s)});
     openWindow();
     auto* title = named<QLineEdit>(u"タイトル"_s);
     auto* body = named<QPlainTextEdit>(u"本文"_s);
@@ -145,7 +144,7 @@ TEST_F(WindowTest, ClicksAndTypingReachTheSession_AndTheBoxesShowWhatItHolds) {
 }
 
 TEST_F(WindowTest, DayFromAnotherTab_UndoableClear_TabLeavesTheBody_CalendarByKeyboard_StatusLine) {
-    writePage(monthInput(u"2005"_s, u"11"_s, {entry(u"2005年11月04日"_s, u"四日"_s, u"1\r\n2\r\n3\r\n4\r\n5"_s)}));
+    writeEntries({entry(u"2005年11月04日"_s, u"四日"_s, u"1\r\n2\r\n3\r\n4\r\n5"_s)});
     openWindow();
     auto* tabs = window->findChild<QTabWidget*>();
     auto* title = named<QLineEdit>(u"タイトル"_s);
@@ -249,10 +248,8 @@ TEST_F(WindowTest, FocusGuard_MediaBoxLeaveCheck_FolderNameLeaveQuestion_AndDrop
     folderBox->setFocus(Qt::MouseFocusReason);
     folderBox->selectAll();
     type(folderBox, u"other"_s);
-    messages.clear();
-    messages.answers = {Answer::No};
-    named(u"サイトのタイトル"_s)->setFocus(Qt::TabFocusReason);
-    EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::FolderNameChanged)});
+    EXPECT_EQ(said([&] { named(u"サイトのタイトル"_s)->setFocus(Qt::TabFocusReason); }, {Answer::No}),
+              told(Msg::FolderNameChanged));
     EXPECT_EQ(folderBox->text(), u"diary"_s);
 }
 
@@ -272,8 +269,7 @@ TEST_F(WindowTest, UploadTabShowsTheRunAndClosingAsksAboutItAndAboutUnwrittenEdi
     ASSERT_TRUE(QTest::qWaitFor([&] { return current->text().startsWith(u"送信中"_s); }, 10000));
     EXPECT_FALSE(named(u"アップロード"_s)->isEnabled() || named(u"再読込み"_s)->isEnabled());
     EXPECT_TRUE(named(u"アップロードの進み具合"_s)->isVisible());
-    ASSERT_NE(QApplication::overrideCursor(), nullptr);
-    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    ASSERT_TRUE(QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor);
 
     named<QPushButton>(u"アップロードの中止"_s)->click();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !ws().uploads().isRunning(); }, 10000));
@@ -284,10 +280,7 @@ TEST_F(WindowTest, UploadTabShowsTheRunAndClosingAsksAboutItAndAboutUnwrittenEdi
     // Closing with an unwritten entry asks; the answer No closes without writing.
     type(named<QLineEdit>(u"サイトのタイトル"_s), u"新しい"_s);
     QSignalSpy ended(window.get(), &MainWindow::programEnded);
-    messages.clear();
-    messages.answers = {Answer::No};
-    EXPECT_TRUE(window->close());
-    EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::UnsavedEdits)});
+    EXPECT_EQ(said([&] { EXPECT_TRUE(window->close()); }, {Answer::No}), told(Msg::UnsavedEdits));
     EXPECT_EQ(ended.count(), 1);
     EXPECT_FALSE(QFile::exists(page(u"200511"_s)));
 }
@@ -308,7 +301,7 @@ TEST_F(WindowTest, MenusOpenThePageElsewhereAndTheAboutBox_ASwitchShowsTheDiaryT
 }
 
 TEST_F(WindowTest, CtrlFOpensTheSearch_HitsShowHighlighted_EnterShowsTheEntry) {
-    writePage(monthInput(u"2005"_s, u"10"_s, {entry(u"2005年10月20日"_s, u"紅葉の<京都>"_s, u"朝から京都の寺へ"_s)}));
+    writeEntries({entry(u"2005年10月20日"_s, u"紅葉の<京都>"_s, u"朝から京都の寺へ"_s)});
     openWindow();
     QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
     auto* query = named<QLineEdit>(u"検索語"_s);
