@@ -160,19 +160,16 @@ TEST_F(SessionFolderTest, EditedFolderNameOffersASwitchWhenTheBoxIsLeft) {
 
 TEST_F(SessionFolderTest, SettingsAreSavedSilentlyAndReadBackWithTheirQuirks) {
     open();
-    const ConnectionSettings connection{u"ftp.example.jp"_s, QString(), u"pa;ss[word"_s, u"www/diary"_s, 1};
-    const SizeSettings sizes{u"320"_s, u"240"_s, u"640"_s, u"480"_s, 1};
-    s().setConnection(connection);
-    s().setSizes(sizes);
+    const QString app = home() + u"/ini/app_diary.ini"_s, etc = home() + u"/ini/etc_diary.ini"_s;
+    s().setConnection({u"ftp.example.jp"_s, QString(), u"pa;ss[word"_s, u"www/diary"_s, 1});
+    s().setSizes({u"320"_s, u"240"_s, u"640"_s, u"480"_s, 1});
     s().folders().saveConnection();
     s().folders().saveSizes();
     EXPECT_TRUE(messages.shown.isEmpty());
-    const QString app = home() + u"/ini/app_diary.ini"_s;
     // The password goes to the keyring; the file keeps its five lines and an empty password line.
     EXPECT_EQ(readBytes(app), QByteArray("[FTP]ftp.example.jp\r\n[UID]\r\n[PSW]\r\n[DIR]www/diary\r\n[CHK]1\r\n"));
     EXPECT_EQ(keyring.saved.values(), QStringList{u"pa;ss[word"_s});
-    EXPECT_EQ(readBytes(home() + u"/ini/etc_diary.ini"_s),
-              QByteArray("[imw]320\r\n[imh]240\r\n[mow]640\r\n[moh]480\r\n[chk]1\r\n"));
+    EXPECT_EQ(readBytes(etc), QByteArray("[imw]320\r\n[imh]240\r\n[mow]640\r\n[moh]480\r\n[chk]1\r\n"));
 
     // 再読込み puts the files' values back over edits and lists the folder afresh.
     s().setConnection({u"edited"_s, u"edited"_s, u"edited"_s, u"edited"_s, 0});
@@ -199,7 +196,6 @@ TEST_F(SessionFolderTest, SettingsAreSavedSilentlyAndReadBackWithTheirQuirks) {
     EXPECT_EQ(readBytes(app), kept);
 
     // Sizes: full-width digits saved as half-width ones, an empty or non-numeric size refused.
-    const QString etc = home() + u"/ini/etc_diary.ini"_s;
     for (const auto& [sizes, field] :
          {std::pair{SizeSettings{u"３２０"_s, u"240"_s, u"640"_s, u"480"_s, 0}, QString()},
           {SizeSettings{u"320"_s, QString(), u"640"_s, u"480"_s, 0}, u"画像サイズの縦幅"_s},
@@ -212,7 +208,7 @@ TEST_F(SessionFolderTest, SettingsAreSavedSilentlyAndReadBackWithTheirQuirks) {
 
     // An unreadable line stops the reading there, and the size file is not reached.
     ASSERT_TRUE(writeBytes(app, "[FTP]first\r\n[CHK]x\r\n[DIR]after\r\n"));
-    ASSERT_TRUE(writeBytes(home() + u"/ini/etc_diary.ini"_s, "[imw]999\r\n"));
+    ASSERT_TRUE(writeBytes(etc, "[imw]999\r\n"));
     EXPECT_EQ(said([&] { s().folders().reload(); }),
               QStringList{u"エラーが発生しました。\r[diary]フォルダが存在するか確認して下さい。"_s});
     EXPECT_EQ(s().connection().host + s().connection().remoteDir + s().sizes().imageWidth, u"firstwww/diary320"_s);
