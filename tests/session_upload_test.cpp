@@ -1,5 +1,6 @@
 // The session's upload: the question, the run on a worker thread over a recording FTP session, its
-// progress, cancel, clean-up and the question when the program closes in the middle.
+// progress, cancel and the question when the program closes in the middle. The clean-up rules are the
+// runner's, tested with it and over a loopback server.
 #include "session_fixture.h"
 
 #include "upload/server_trust.h"
@@ -51,11 +52,6 @@ protected:
         c.deleteAfterUpload = value;
         s().setConnection(c);
     }
-    void upload(const QStringList& selected = {}) {
-        messages.answers.push_back(Answer::Yes);
-        s().uploads().start(selected);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !s().uploads().isRunning(); }, 10000));
-    }
     // A run whose first file never finishes going out by itself.
     void startBlockedRun() {
         progress.clear();
@@ -104,30 +100,6 @@ TEST_F(SessionUploadTest, NoToTheQuestionSendsNothing_YesSendsTheCommandsInOrder
     EXPECT_EQ(messages.texts(), (QStringList{question(3, u"4.9 kB"_s), kDone}));
     EXPECT_EQ(progress.last().filesDone, 3); // the last figures arrived before the outcome
     EXPECT_EQ(imageFiles(), kPhotos);        // the clean-up is off
-}
-
-TEST_F(SessionUploadTest, CleanUp_OnlyWhenTicked_AndOnlyAfterEveryFileArrived_LeavesSubfolders) {
-    const auto uploadAll = [this](const QStringList& selected) {
-        s().setOnlyChanged(false);
-        upload(selected);
-    };
-    setCleanUp(2); // a greyed box is not a ticked one
-    uploadAll({kImage});
-    EXPECT_EQ(messages.texts().last(), kDone);
-    EXPECT_EQ(imageFiles(), kPhotos);
-
-    // A run where a.jpg arrived but b.jpg did not: an error with the server's reason.
-    setCleanUp(1);
-    ftp.script = [&](FakeFtpSession& f) { f.failOn = put(u"image/b.jpg"_s); };
-    uploadAll({kImage});
-    EXPECT_EQ(messages.texts().last(), u"エラーが発生しました。\r\n550 Permission denied."_s);
-    EXPECT_EQ(imageFiles(), kPhotos);
-
-    ftp.script = nullptr;
-    uploadAll({kImage});
-    EXPECT_EQ(messages.texts().last(), kDone);
-    EXPECT_TRUE(imageFiles().isEmpty());
-    EXPECT_TRUE(QFile::exists(diary(u"image/keep/k.jpg"_s)));
 }
 
 TEST_F(SessionUploadTest, AServerNobodyTrustedIsAskedAbout_ThenOnlyWhatChangedGoes) {
