@@ -24,9 +24,7 @@ int main(int argc, char** argv) {
     if (!window.start())
         return 2;
     window.show();
-    QLineEdit* title = nullptr;
-    for (QLineEdit* box : window.findChildren<QLineEdit*>())
-        title = box->accessibleName() == u"タイトル"_s ? box : title;
+    auto* title = window.findChild<QLineEdit*>(u"titleEdit"_s);
     title->setFocus();
     QInputMethodEvent typed;
     typed.setCommitString(u"消えない日記"_s);

@@ -23,46 +23,32 @@ namespace {
 
 const QString kNotStarted = u"を起動できませんでした。\r\nプログラムが見つからないか、実行できませんでした。"_s;
 
-QStringList buttonTexts(const QMessageBox& box) {
-    QStringList out;
-    for (QAbstractButton* b : box.buttons())
-        out << b->text();
-    out.sort();
-    return out;
-}
-
 } // namespace
 
-TEST(QtMessageBoxes, ThreeWayQuestionsAnswerCancelToEscapeAndTheCloseBox) {
-    for (const auto& [buttons, texts] :
-         {std::pair{Buttons::YesNoCancel, QStringList{u"はい"_s, u"いいえ"_s, u"キャンセル"_s}},
-          {Buttons::ReplaceRenameCancel, QStringList{u"置き換える"_s, u"別名で追加"_s, u"キャンセル"_s}}}) {
-        const auto box = QtMessageBoxes::makeBox(u"?"_s, buttons);
-        QStringList sorted = texts;
-        sorted.sort();
-        EXPECT_EQ(buttonTexts(*box), sorted);
-        EXPECT_EQ(box->defaultButton()->text(), texts[0]);
-        EXPECT_EQ(box->escapeButton()->text(), u"キャンセル"_s);
-        EXPECT_EQ(Answer(box->escapeButton()->property("answer").toInt()), Answer::Cancel);
+// Buttons in order (the first is the default), what Escape and the close box answer; CR LF and a lone CR
+// both break lines, and the text is never read as markup.
+TEST(QtMessageBoxes, JapaneseButtonsFirstIsDefaultLastAnswersEscape_TextShownPlainWithLineBreaks) {
+    const struct {
+        Buttons buttons;
+        QStringList texts;
+        Answer escape;
+    } cases[] = {{Buttons::Ok, {u"OK"_s}, Answer::Ok},
+                 {Buttons::YesNo, {u"はい"_s, u"いいえ"_s}, Answer::No},
+                 {Buttons::YesNoCancel, {u"はい"_s, u"いいえ"_s, u"キャンセル"_s}, Answer::Cancel},
+                 {Buttons::ReplaceRenameCancel, {u"置き換える"_s, u"別名で追加"_s, u"キャンセル"_s}, Answer::Cancel}};
+    for (const auto& c : cases) {
+        const auto box = QtMessageBoxes::makeBox(u"エラー\r\n<b>[x]</b>\r!"_s, c.buttons);
+        QStringList texts;
+        for (QAbstractButton* b : box->buttons())
+            texts << b->text();
+        EXPECT_EQ(QSet(texts.begin(), texts.end()), QSet(c.texts.begin(), c.texts.end()));
+        EXPECT_EQ(texts.size(), c.texts.size());
+        EXPECT_EQ(box->defaultButton()->text(), c.texts[0]);
+        EXPECT_EQ(box->escapeButton()->text(), c.texts.last());
+        EXPECT_EQ(Answer(box->escapeButton()->property("answer").toInt()), c.escape);
+        EXPECT_EQ(box->windowTitle() + box->text(), u"Tsuzuriエラー\n<b>[x]</b>\n!"_s);
+        EXPECT_TRUE(box->icon() == QMessageBox::NoIcon && box->textFormat() == Qt::PlainText);
     }
-}
-
-TEST(QtMessageBoxes, QuestionHasTheTitleNoIconAndJapaneseYesNo) {
-    const auto box =
-        QtMessageBoxes::makeBox(u"指定されたフォルダは存在しません\r\nxフォルダを作成しますか？"_s, Buttons::YesNo);
-    EXPECT_EQ(box->windowTitle(), u"Tsuzuri"_s);
-    EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
-    EXPECT_EQ(box->text(), u"指定されたフォルダは存在しません\nxフォルダを作成しますか？"_s);
-    EXPECT_EQ(buttonTexts(*box), (QStringList{u"いいえ"_s, u"はい"_s}));
-    EXPECT_EQ(box->defaultButton()->text(), u"はい"_s);
-    EXPECT_EQ(Answer(box->escapeButton()->property("answer").toInt()), Answer::No);
-}
-
-TEST(QtMessageBoxes, MessageHasOneOkButtonAndShowsLoneCrAsALineBreak) {
-    const auto box = QtMessageBoxes::makeBox(u"エラーが発生しました。\r<b>[image]</b>"_s, Buttons::Ok);
-    EXPECT_EQ(buttonTexts(*box), QStringList{u"OK"_s});
-    EXPECT_EQ(box->text(), u"エラーが発生しました。\n<b>[image]</b>"_s);
-    EXPECT_EQ(box->textFormat(), Qt::PlainText);
 }
 
 TEST(PlainTextBox, KeepsCrLfLineBreaksAndEveryOtherCharacter) {

@@ -42,6 +42,10 @@ inline int cellOf(int year, int month, int day) {
     return day + QDate(year, month, 1).dayOfWeek() % 7;
 }
 
+inline QStringList told(Msg id, const QStringList& args = {}) {
+    return {messageText(id, args)};
+}
+
 class SessionTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -65,6 +69,17 @@ protected:
     void makeDiary(const QString& name) const { ASSERT_TRUE(QDir().mkpath(folder(name) + u"/image"_s)); }
     void writePage(const MonthPageInput& in, const QString& name = u"diary"_s) const {
         ASSERT_TRUE(MakeMonthHtml(home(), name, in).ok());
+    }
+    // A page of these entries, in the month of the first one.
+    void writeEntries(const QList<DiaryEntry>& entries, const QString& name = u"diary"_s) const {
+        writePage(monthInput(entries[0].date.left(4), entries[0].date.mid(5, 2), entries), name);
+    }
+    // What the session says while `action` runs, given the answers to its questions.
+    template <class F> QStringList said(F action, std::deque<Answer> answers = {}) {
+        messages.clear();
+        messages.answers = std::move(answers);
+        action();
+        return messages.texts();
     }
 
     DiarySession& open(bool start = true) {
@@ -98,11 +113,9 @@ protected:
                 out << k;
         return out;
     }
-    void switchTo(const QString& name, std::deque<Answer> answers = {}) {
-        messages.clear();
+    QStringList switchTo(const QString& name, std::deque<Answer> answers = {}) {
         session->setFolderText(name);
-        messages.answers = std::move(answers);
-        session->folders().switchFolder();
+        return said([this] { session->folders().switchFolder(); }, std::move(answers));
     }
 
     QTemporaryDir root;

@@ -13,24 +13,15 @@ using namespace tsuzuri::test;
 
 namespace {
 
-QString createQuestion(const QString& name) {
-    return u"指定されたフォルダは存在しません\r\n"_s + name + u"フォルダを作成しますか？"_s;
-}
-QString created(const QString& name) {
-    return name + u"フォルダを作成しました。"_s;
+QStringList createQuestion(const QString& name) {
+    return {u"指定されたフォルダは存在しません\r\n"_s + name + u"フォルダを作成しますか？"_s};
 }
 
 QStringList entries(const QString& dir) {
     return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-class SessionFolderTest : public SessionTest {
-protected:
-    QString sorted(QStringList list) const {
-        list.sort();
-        return list.join(u' ');
-    }
-};
+using SessionFolderTest = SessionTest;
 
 TEST_F(SessionFolderTest, SwitchToAnExistingFolderWritesPendingEditsWhereTheyCameFromThenReloadsTodayFromIt) {
     makeDiary(u"other"_s);
@@ -47,8 +38,7 @@ TEST_F(SessionFolderTest, SwitchToAnExistingFolderWritesPendingEditsWhereTheyCam
     s().showChosenMonth();
     s().setTitle(u"三月の日記"_s);
 
-    switchTo(u"other"_s, {Answer::Yes});
-    EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::UnsavedEdits)});
+    EXPECT_EQ(switchTo(u"other"_s, {Answer::Yes}), told(Msg::UnsavedEdits));
     EXPECT_TRUE(pageBytes(u"200503"_s).contains(textfile::encode(u"三月の日記")));
     EXPECT_FALSE(QFileInfo::exists(page(u"200503"_s, u"other"_s)));
     EXPECT_EQ(s().loadedFolder() + s().folderCaption(), u"other"_s + folderCaption(u"other"_s)); // not fdir.ini
@@ -67,8 +57,7 @@ TEST_F(SessionFolderTest, SwitchToAnExistingFolderWritesPendingEditsWhereTheyCam
     EXPECT_EQ(s().loadedFolder(), u"other"_s);
     EXPECT_EQ(s().editor().title, u"捨てる"_s);
     QSignalSpy status(session.get(), &DiarySession::statusMessage);
-    switchTo(u"diary"_s, {Answer::No}); // いいえ: dropped, and the switch goes on
-    EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::UnsavedEdits)});
+    EXPECT_EQ(switchTo(u"diary"_s, {Answer::No}), told(Msg::UnsavedEdits)); // いいえ: dropped, the switch goes on
     EXPECT_EQ(pageBytes(u"200511"_s, u"other"_s), otherPage);
     EXPECT_EQ(s().folderCaption(), folderCaption(u"diary"_s));
     EXPECT_EQ(status.value(0).value(0).toString(), messageText(Msg::FolderSwitched, {u"diary"_s}));
@@ -77,7 +66,7 @@ TEST_F(SessionFolderTest, SwitchToAnExistingFolderWritesPendingEditsWhereTheyCam
 }
 
 TEST_F(SessionFolderTest, SwitchToAMissingFolderAsks_YesMakesItEmpty_NoOrAFailureKeepsTheOneInUse) {
-    writePage(monthInput(u"2005"_s, u"11"_s, {entry(u"2005年11月05日"_s, u"diaryの日記"_s)}));
+    writeEntries({entry(u"2005年11月05日"_s, u"diaryの日記"_s)});
     ASSERT_TRUE(QFile::remove(home() + u"/calender.css"_s)); // without templates: said once, made all the same
     ASSERT_TRUE(QFile::remove(home() + u"/calender.js"_s));
     open();
@@ -85,9 +74,9 @@ TEST_F(SessionFolderTest, SwitchToAMissingFolderAsks_YesMakesItEmpty_NoOrAFailur
     older.siteTitle = u"diaryのサイト"_s;
     writePage(older);
     s().setLink(0, {u"十月"_s, u"200510.html"_s});
-    switchTo(u"fresh"_s, {Answer::No, Answer::Yes}); // the link is dropped, the folder made
-    EXPECT_EQ(messages.texts(), (QStringList{messageText(Msg::UnsavedEdits), createQuestion(u"fresh"_s),
-                                             messageText(Msg::TemplatesNotCopied), created(u"fresh"_s)}));
+    EXPECT_EQ(switchTo(u"fresh"_s, {Answer::No, Answer::Yes}), // the link is dropped, the folder made
+              told(Msg::UnsavedEdits) + createQuestion(u"fresh"_s) + told(Msg::TemplatesNotCopied) +
+                  told(Msg::FolderCreated, {u"fresh"_s}));
     EXPECT_EQ(s().uploadList(), QStringList{u"[フォルダ]image"_s});
     EXPECT_EQ(s().folderCaption(), folderCaption(u"fresh"_s));
     // A new folder starts clean, with the usual sizes on file.
@@ -100,15 +89,13 @@ TEST_F(SessionFolderTest, SwitchToAMissingFolderAsks_YesMakesItEmpty_NoOrAFailur
     switchTo(u"fresh"_s);
 
     s().setConnection({u"typed"_s, {}, {}, {}, 0});
-    switchTo(u"later"_s, {Answer::No});
-    EXPECT_EQ(messages.texts(), QStringList{createQuestion(u"later"_s)});
+    EXPECT_EQ(switchTo(u"later"_s, {Answer::No}), createQuestion(u"later"_s));
     EXPECT_EQ(s().folderText(), u"fresh"_s);
     EXPECT_FALSE(QFileInfo::exists(folder(u"later"_s)));
     ASSERT_TRUE(writeBytes(folder(u"blocker"_s), "a file where the folder would be"));
-    switchTo(u"blocker"_s, {Answer::Yes});
-    EXPECT_EQ(messages.texts(),
-              (QStringList{createQuestion(u"blocker"_s),
-                           messageText(Msg::FolderCreateFailed, {QDir::toNativeSeparators(folder(u"blocker"_s))})}));
+    EXPECT_EQ(switchTo(u"blocker"_s, {Answer::Yes}),
+              createQuestion(u"blocker"_s) +
+                  told(Msg::FolderCreateFailed, {QDir::toNativeSeparators(folder(u"blocker"_s))}));
     EXPECT_EQ(ended->count(), 0);
     EXPECT_EQ(s().folderText() + s().folderCaption() + s().connection().host, // nothing reloaded
               u"fresh"_s + folderCaption(u"fresh"_s) + u"typed"_s);
@@ -119,26 +106,19 @@ TEST_F(SessionFolderTest, BrowseOpensInTheProgramFolderAndTakesOnlyAFolderInside
     ASSERT_TRUE(writeBytes(elsewhere + u"/200511.html"_s, "not mine"));
     makeDiary(u"other"_s);
     open();
-    folders.answers = {std::nullopt}; // cancelled: nothing happens
-    s().folders().browseFolder();
+    const auto browse = [&](const std::optional<QString>& chosen) {
+        folders.answers = {chosen};
+        return said([&] { s().folders().browseFolder(); });
+    };
+    EXPECT_TRUE(browse(std::nullopt).isEmpty()); // cancelled: nothing happens
     EXPECT_EQ(folders.titles, QStringList{u"日記フォルダを選択して下さい"_s});
     EXPECT_EQ(folders.startFolders, QStringList{home()});
-    EXPECT_TRUE(messages.shown.isEmpty());
-
     // A folder elsewhere (also one named in another separator style) is no diary folder: said, nothing made.
-    for (const QString& chosen : {elsewhere, u"C:\\Users\\me\\diary"_s}) {
-        messages.clear();
-        folders.answers = {chosen};
-        s().folders().browseFolder();
-        EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::FolderOutsideProgram, {home()})});
-    }
+    for (const QString& chosen : {elsewhere, u"C:\\Users\\me\\diary"_s})
+        EXPECT_EQ(browse(chosen), told(Msg::FolderOutsideProgram, {home()}));
     EXPECT_FALSE(QFileInfo::exists(folder(u"mydiary"_s)) || QFileInfo::exists(elsewhere + u"/image"_s));
     EXPECT_EQ(s().folderText(), u"diary"_s);
-
-    messages.clear();
-    folders.answers = {folder(u"other"_s)};
-    s().folders().browseFolder();
-    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_TRUE(browse(folder(u"other"_s)).isEmpty());
     EXPECT_EQ(s().folderCaption(), folderCaption(u"other"_s));
 }
 
@@ -149,35 +129,29 @@ TEST_F(SessionFolderTest, NamesThatAreNoSingleFolderInsideTheProgramFolderAreRef
     EXPECT_EQ(s().loadedFolder(), u"diary"_s);
     s().setTitle(u"書きかけ"_s); // an edit, so a switch that went ahead would ask about it first
     for (const QString& bad : {u".."_s, u"."_s, u"a/b"_s, u"/x"_s, QString(), u"diary "_s, u"diary."_s}) {
-        for (const bool leaving : {false, true}) {
-            messages.clear();
+        for (auto command : {&FolderCommands::leaveFolderText, &FolderCommands::switchFolder}) {
             s().setFolderText(bad);
-            leaving ? s().folders().leaveFolderText() : s().folders().switchFolder();
-            EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::DiaryFolderNameInvalid, {bad})})
+            EXPECT_EQ(said([&] { (s().folders().*command)(); }), told(Msg::DiaryFolderNameInvalid, {bad}))
                 << bad.toStdString();
             EXPECT_EQ(s().folderText(), u"diary"_s);
         }
     }
     EXPECT_EQ(QDir(home()).entryList(QDir::Dirs | QDir::NoDotAndDotDot), (QStringList{u"diary"_s, u"ini"_s}));
     s().setFolderText(u".."_s); // closing records the folder in use, not the name typed
-    messages.answers = {Answer::No};
-    EXPECT_TRUE(s().close());
+    said([&] { EXPECT_TRUE(s().close()); }, {Answer::No});
     EXPECT_EQ(readBytes(fdir()), QByteArray("diary\r\n"));
 }
 
 TEST_F(SessionFolderTest, EditedFolderNameOffersASwitchWhenTheBoxIsLeft) {
     makeDiary(u"other"_s);
     open();
-    s().folders().leaveFolderText(); // unchanged: nothing asked
-    EXPECT_TRUE(messages.shown.isEmpty());
+    EXPECT_TRUE(said([&] { s().folders().leaveFolderText(); }).isEmpty()); // unchanged: nothing asked
     for (const bool yes : {false, true}) {
         SCOPED_TRACE(yes ? "Yes" : "No");
         s().setConnection({u"typed"_s, {}, {}, {}, 0});
-        messages.clear();
-        messages.answers = {yes ? Answer::Yes : Answer::No};
         s().setFolderText(u"other"_s);
-        s().folders().leaveFolderText();
-        EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::FolderNameChanged)});
+        EXPECT_EQ(said([&] { s().folders().leaveFolderText(); }, {yes ? Answer::Yes : Answer::No}),
+                  told(Msg::FolderNameChanged));
         EXPECT_EQ(s().folderText(), yes ? u"other"_s : u"diary"_s);
         EXPECT_EQ(s().folderCaption(), folderCaption(yes ? u"other"_s : u"diary"_s));
         EXPECT_EQ(s().connection().host, yes ? QString() : u"typed"_s); // reloaded only on Yes
@@ -186,19 +160,16 @@ TEST_F(SessionFolderTest, EditedFolderNameOffersASwitchWhenTheBoxIsLeft) {
 
 TEST_F(SessionFolderTest, SettingsAreSavedSilentlyAndReadBackWithTheirQuirks) {
     open();
-    const ConnectionSettings connection{u"ftp.example.jp"_s, QString(), u"pa;ss[word"_s, u"www/diary"_s, 1};
-    const SizeSettings sizes{u"320"_s, u"240"_s, u"640"_s, u"480"_s, 1};
-    s().setConnection(connection);
-    s().setSizes(sizes);
+    const QString app = home() + u"/ini/app_diary.ini"_s, etc = home() + u"/ini/etc_diary.ini"_s;
+    s().setConnection({u"ftp.example.jp"_s, QString(), u"pa;ss[word"_s, u"www/diary"_s, 1});
+    s().setSizes({u"320"_s, u"240"_s, u"640"_s, u"480"_s, 1});
     s().folders().saveConnection();
     s().folders().saveSizes();
     EXPECT_TRUE(messages.shown.isEmpty());
-    const QString app = home() + u"/ini/app_diary.ini"_s;
     // The password goes to the keyring; the file keeps its five lines and an empty password line.
     EXPECT_EQ(readBytes(app), QByteArray("[FTP]ftp.example.jp\r\n[UID]\r\n[PSW]\r\n[DIR]www/diary\r\n[CHK]1\r\n"));
     EXPECT_EQ(keyring.saved.values(), QStringList{u"pa;ss[word"_s});
-    EXPECT_EQ(readBytes(home() + u"/ini/etc_diary.ini"_s),
-              QByteArray("[imw]320\r\n[imh]240\r\n[mow]640\r\n[moh]480\r\n[chk]1\r\n"));
+    EXPECT_EQ(readBytes(etc), QByteArray("[imw]320\r\n[imh]240\r\n[mow]640\r\n[moh]480\r\n[chk]1\r\n"));
 
     // 再読込み puts the files' values back over edits and lists the folder afresh.
     s().setConnection({u"edited"_s, u"edited"_s, u"edited"_s, u"edited"_s, 0});
@@ -208,7 +179,8 @@ TEST_F(SessionFolderTest, SettingsAreSavedSilentlyAndReadBackWithTheirQuirks) {
     EXPECT_EQ(s().connection().password + s().connection().remoteDir + s().sizes().videoHeight,
               u"pa;ss[wordwww/diary480"_s);
     EXPECT_EQ(s().connection().deleteAfterUpload + s().sizes().originalSize, 2);
-    EXPECT_EQ(sorted(s().uploadList()), u"[フォルダ]image [フォルダ]movies"_s);
+    EXPECT_EQ(QSet(s().uploadList().begin(), s().uploadList().end()),
+              (QSet{u"[フォルダ]image"_s, u"[フォルダ]movies"_s}));
 
     // A key the file does not hold keeps what is on screen (the keyring's password here).
     ASSERT_TRUE(writeBytes(app, "[FTP]host\r\n[CHK]2\r\n"));
@@ -220,30 +192,25 @@ TEST_F(SessionFolderTest, SettingsAreSavedSilentlyAndReadBackWithTheirQuirks) {
     emoji.password = u"鍵🔑"_s; // refused: the file stays
     s().setConnection(emoji);
     const QByteArray kept = readBytes(app);
-    s().folders().saveConnection();
-    EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::CannotEncode, {u"パスワード"_s})});
+    EXPECT_EQ(said([&] { s().folders().saveConnection(); }), told(Msg::CannotEncode, {u"パスワード"_s}));
     EXPECT_EQ(readBytes(app), kept);
 
     // Sizes: full-width digits saved as half-width ones, an empty or non-numeric size refused.
-    const QString etc = home() + u"/ini/etc_diary.ini"_s;
-    for (const auto& [sizes, told] :
+    for (const auto& [sizes, field] :
          {std::pair{SizeSettings{u"３２０"_s, u"240"_s, u"640"_s, u"480"_s, 0}, QString()},
           {SizeSettings{u"320"_s, QString(), u"640"_s, u"480"_s, 0}, u"画像サイズの縦幅"_s},
           {SizeSettings{u"320"_s, u"240"_s, u"640px"_s, u"480"_s, 0}, u"動画サイズの横幅"_s}}) {
-        messages.clear();
         s().setSizes(sizes);
-        s().folders().saveSizes();
-        EXPECT_EQ(messages.texts(),
-                  told.isEmpty() ? QStringList() : QStringList{messageText(Msg::SizeNotNumber, {told})});
+        EXPECT_EQ(said([&] { s().folders().saveSizes(); }),
+                  field.isEmpty() ? QStringList() : tsuzuri::test::told(Msg::SizeNotNumber, {field}));
         EXPECT_EQ(readBytes(etc), QByteArray("[imw]320\r\n[imh]240\r\n[mow]640\r\n[moh]480\r\n[chk]0\r\n"));
     }
 
     // An unreadable line stops the reading there, and the size file is not reached.
     ASSERT_TRUE(writeBytes(app, "[FTP]first\r\n[CHK]x\r\n[DIR]after\r\n"));
-    ASSERT_TRUE(writeBytes(home() + u"/ini/etc_diary.ini"_s, "[imw]999\r\n"));
-    messages.clear();
-    s().folders().reload();
-    EXPECT_EQ(messages.texts(), QStringList{u"エラーが発生しました。\r[diary]フォルダが存在するか確認して下さい。"_s});
+    ASSERT_TRUE(writeBytes(etc, "[imw]999\r\n"));
+    EXPECT_EQ(said([&] { s().folders().reload(); }),
+              QStringList{u"エラーが発生しました。\r[diary]フォルダが存在するか確認して下さい。"_s});
     EXPECT_EQ(s().connection().host + s().connection().remoteDir + s().sizes().imageWidth, u"firstwww/diary320"_s);
 }
 
@@ -336,12 +303,10 @@ TEST_F(SessionMediaTest, SameNameReplacedOrAddedUnderAFreeName_FailedCopyKeptOut
                  {Answer::Rename, "old", "new", u"a_2.jpg;"_s},
                  {Answer::Replace, "new", "<missing>", u"a.jpg;"_s}};
     for (const auto& c : cases) {
-        messages.clear();
-        messages.answers = {c.answer};
         s().setMedia(QString());
-        browse(QStringList{a});
-        EXPECT_EQ(messages.texts(), QStringList{u"[image]フォルダには別の「a.jpg」がすでにあります。\r\n"
-                                                u"置き換えますか、それとも「a_2.jpg」という名前で追加しますか？"_s});
+        EXPECT_EQ(said([&] { browse(QStringList{a}); }, {c.answer}),
+                  QStringList{u"[image]フォルダには別の「a.jpg」がすでにあります。\r\n"
+                              u"置き換えますか、それとも「a_2.jpg」という名前で追加しますか？"_s});
         EXPECT_EQ(messages.shown.value(0).buttons, Buttons::ReplaceRenameCancel);
         EXPECT_EQ(readBytes(image() + u"/a.jpg"_s) + readBytes(image() + u"/a_2.jpg"_s), QByteArray(c.a) + c.a2);
         EXPECT_EQ(s().editor().media, c.media);
@@ -357,10 +322,8 @@ TEST_F(SessionMediaTest, SameNameReplacedOrAddedUnderAFreeName_FailedCopyKeptOut
     EXPECT_EQ(s().editor().media, u"a.jpg;"_s);
 
     ASSERT_TRUE(QDir(image()).removeRecursively());
-    messages.clear();
-    browse(QStringList{picture(u"b.jpg"_s, "B")});
+    EXPECT_EQ(said([&] { browse(QStringList{picture(u"b.jpg"_s, "B")}); }), told(Msg::CopyFailed, {u"b.jpg"_s}));
     EXPECT_EQ(s().editor().media, u"a.jpg;"_s);
-    EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::CopyFailed, {u"b.jpg"_s})});
 }
 
 TEST_F(SessionMediaTest, DroppedFilesAreAppendedInOrder_FoldersAndMissingFilesToldOnce_TheBoxTakesTheFocus) {
@@ -382,45 +345,33 @@ TEST_F(SessionMediaTest, DroppedFilesAreAppendedInOrder_FoldersAndMissingFilesTo
 TEST_F(SessionMediaTest, LeavingTheMediaBoxChecksTheFinalSemicolonThenTheImageSize) {
     s().setSizes({u"320"_s, u"240"_s, {}, {}, 0});
     s().setMedia(u"a.jpg;b.jpg"_s);
-    EXPECT_FALSE(s().media().leaveBox());
-    EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::MediaNamesUnterminated)});
+    EXPECT_EQ(said([&] { EXPECT_FALSE(s().media().leaveBox()); }), told(Msg::MediaNamesUnterminated));
     EXPECT_EQ(focus, QList{DiarySession::Focus::Media}) << "the box gets the focus back";
-
-    messages.clear();
     s().setMedia(u"a.jpg;b.jpg;"_s); // one final ";" after several names is enough
-    EXPECT_TRUE(s().media().leaveBox());
-    EXPECT_TRUE(messages.shown.isEmpty());
-
+    EXPECT_TRUE(said([&] { EXPECT_TRUE(s().media().leaveBox()); }).isEmpty());
     s().setSizes({u"320"_s, QString(), {}, {}, 0});
     s().setMedia(QString()); // an empty box still checks the sizes, and the focus moves on
-    EXPECT_TRUE(s().media().leaveBox());
-    EXPECT_EQ(messages.texts(), QStringList{u"画像サイズが設定されていません。\r\n"
-                                            u"「その他の設定」タブから画像サイズを設定して下さい。"_s});
+    EXPECT_EQ(
+        said([&] { EXPECT_TRUE(s().media().leaveBox()); }),
+        QStringList{u"画像サイズが設定されていません。\r\n「その他の設定」タブから画像サイズを設定して下さい。"_s});
 }
 
 TEST_F(SessionMediaTest, PreviewAndSourceStartTheirProgramWithThePageOfTheBoxesMonth_FailuresAreTold) {
+    const auto browser = [&] { s().media().openInBrowser(); };
+    const auto source = [&] { s().media().openSource(); };
     // No page for this month yet: offered to be written first; いいえ opens nothing.
-    messages.answers = {Answer::No};
-    s().media().openInBrowser();
-    EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::PageNotYetWritten, {u"200511.html"_s})});
+    EXPECT_EQ(said(browser, {Answer::No}), told(Msg::PageNotYetWritten, {u"200511.html"_s}));
     EXPECT_TRUE(launcher.started.isEmpty());
-    messages.answers = {Answer::Yes};
-    s().media().openInBrowser();
+    said(browser, {Answer::Yes});
     EXPECT_TRUE(QFile::exists(page(u"200511"_s)));
-    messages.clear();
-    s().media().openSource(); // no editor known at all
-    EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::NoTextEditor)});
-    messages.clear();
+    EXPECT_EQ(said(source), told(Msg::NoTextEditor)); // no editor known at all
     launcher.env.variables.insert(u"EDITOR"_s, u"mousepad"_s);
-    s().media().openSource();
+    EXPECT_TRUE(said(source).isEmpty());
     launcher.env.variables.insert(u"EDITOR"_s, u"vim"_s); // runs in a terminal, and there is none here
     launcher.env.variables.insert(u"PATH"_s, root.path());
-    s().media().openSource();
-    EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::NoTerminalForEditor, {u"vim"_s})});
+    EXPECT_EQ(said(source), told(Msg::NoTerminalForEditor, {u"vim"_s}));
     typeMonth(u"2004"_s, u"02"_s); // the boxes name the month, as typed: another month, with no page
-    messages.clear();
-    s().media().openInBrowser();
-    EXPECT_EQ(messages.texts(), QStringList{messageText(Msg::PageDoesNotExist, {u"200402.html"_s})});
+    EXPECT_EQ(said(browser), told(Msg::PageDoesNotExist, {u"200402.html"_s}));
     ASSERT_EQ(launcher.started.size(), 2);
     EXPECT_EQ(launcher.started[0].program, u"xdg-open"_s);
     EXPECT_EQ(launcher.started[0].arguments, QStringList{page(u"200511"_s)});
@@ -428,10 +379,8 @@ TEST_F(SessionMediaTest, PreviewAndSourceStartTheirProgramWithThePageOfTheBoxesM
     EXPECT_EQ(launcher.started[1].arguments, QStringList{page(u"200511"_s)});
 
     typeMonth(u"2005"_s, u"11"_s);
-    messages.clear();
     launcher.fail = true;
-    s().media().openInBrowser();
-    EXPECT_EQ(messages.texts(),
+    EXPECT_EQ(said(browser),
               QStringList{u"xdg-openを起動できませんでした。\r\nプログラムが見つからないか、実行できませんでした。"_s});
 }
 
@@ -446,8 +395,8 @@ protected:
     void SetUp() override {
         SessionTest::SetUp();
         makeDiary(u"other"_s);
-        writePage(monthInput(u"2005"_s, u"10"_s, {entry(u"2005年10月20日"_s, u"紅葉の京都"_s, u"キョウトは晴れ"_s)}));
-        writePage(monthInput(u"2004"_s, u"03"_s, {entry(u"2004年03月02日"_s, u"京都へ"_s)}), u"other"_s);
+        writeEntries({entry(u"2005年10月20日"_s, u"紅葉の京都"_s, u"キョウトは晴れ"_s)});
+        writeEntries({entry(u"2004年03月02日"_s, u"京都へ"_s)}, u"other"_s);
         open();
         QObject::connect(&s().search(), &SearchController::resultsReady, session.get(),
                          [this](const search::SearchResult& r) {
@@ -472,11 +421,9 @@ TEST_F(SessionToolsTest, AHitShowsItsMonthAndDay_AfterAskingAboutEditsNotWritten
     searchFor(u"きょうと"_s); // the kana, case and width of what is typed do not matter
     ASSERT_EQ(found.hitCount(), 1);
     s().setTitle(u"書きかけ"_s);
-    messages.answers = {Answer::Cancel};
-    s().search().open(found.hit(0));
+    said([&] { s().search().open(found.hit(0)); }, {Answer::Cancel});
     EXPECT_EQ(shownMonth(), u"2005/11 2005/11"_s); // キャンセル: nothing changes
-    messages.answers = {Answer::Yes};
-    s().search().open(found.hit(0));
+    said([&] { s().search().open(found.hit(0)); }, {Answer::Yes});
     EXPECT_TRUE(pageBytes(u"200511"_s).contains(textfile::encode(u"書きかけ")));
     EXPECT_EQ(shownMonth(), u"2005/10 2005/10"_s);
     EXPECT_EQ(s().editor().title, u"紅葉の京都"_s);
