@@ -134,13 +134,12 @@ TEST_F(FtpUploadTest, JapaneseNames_GoInCodePage932_ToAServerWithoutUtf8_NamesIt
     EXPECT_FALSE(remoteTree().join(u' ').contains(u'?'));
 }
 
-// FTPS to a server that refuses AUTH TLS stops before the password goes out.
-TEST_F(FtpUploadTest, WrongPasswordRefusedDirectoryOrNoTls_ErrorSaysWhy_NothingSentNothingDeleted) {
+// FTPS to a server that refuses AUTH TLS stops before the password goes out; a wrong password: the CLI test.
+TEST_F(FtpUploadTest, RefusedDirectoryOrNoTls_ErrorSaysWhy_NothingSentNothingDeleted) {
     file(u"image/a.jpg"_s, "a");
     ASSERT_TRUE(test::writeBytes(remote(u"www"_s), {})); // a plain file where the base directory should be
     for (const auto& [root, password, protocol, says, loginsSoFar] :
-         {std::tuple{u"w"_s, u"wrong"_s, Protocol::Ftp, u"530 "_s, 0},
-          {u"www/diary"_s, u"secret"_s, Protocol::Ftp, u"550 "_s, 1},
+         {std::tuple{u"www/diary"_s, u"secret"_s, Protocol::Ftp, u"550 "_s, 1},
           {u"w"_s, u"secret"_s, Protocol::Ftps, u"接続先【 127.0.0.1"_s, 1}}) {
         const UploadResult r = run(request(root, {u"[フォルダ]image"_s}, 1, password, protocol));
         EXPECT_FALSE(r.arrived || r.untrusted);

@@ -112,7 +112,6 @@ TEST_F(UploadTest, EntryThatCannotBeSentWhole_RefusedBeforeTheLoginNamingIt) {
         {{}, {u"[ファイル]gone.html"_s}, Msg::UploadEntryMissing, u"[ファイル]gone.html"_s},
         {{}, {u"[ファイル]image"_s}, Msg::UploadEntryMissing, u"[ファイル]image"_s},
         {{}, {u"calender.css"_s}, Msg::UploadEntryInvalid, u"calender.css"_s},
-        {{}, {u"[ファイル]../ini/app_diary.ini"_s}, Msg::UploadEntryInvalid, u"[ファイル]../ini/app_diary.ini"_s},
         {{}, {u"[ファイル]password.txt"_s}, Msg::UploadEntryInvalid, u"[ファイル]password.txt"_s},
         {{}, {u"[フォルダ]linked"_s}, Msg::UploadEntryInvalid, u"[フォルダ]linked/password.jpg"_s},
         {{}, {u"[フォルダ]sjis"_s}, Msg::UploadNamesUndecodable, u"sjis/%82%A0.jpg"_s},
