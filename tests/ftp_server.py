@@ -1,11 +1,8 @@
 #!/usr/bin/env python3
-"""A throw-away FTP, FTPS or SFTP server on the loopback for the upload tests and the benchmark.
+"""A throw-away FTP, FTPS (--tls KEY.pem) or SFTP (--sftp KEY) server on the loopback for the upload tests.
 
-Binds --port (default 0, a free one), prints "PORT <n>" on the first line of standard output, then "LOGIN <user>" per login and
-"STORED <path>" per file received. One user with a password and full rights on --home. --cp932 makes it an
-FTP server that does not list UTF8 in FEAT and speaks code page 932 on the control connection, as older
-Japanese servers do. --tls KEY.pem requires explicit TLS on the control and data connections; --sftp KEY
-serves SFTP instead. Either key file (a certificate with its key, an SSH host key) is made when missing.
+Prints "PORT <n>", then "LOGIN <user>" per login and "STORED <path>" per file received. --cp932: no UTF8 in FEAT
+and code page 932 on the control connection, as older Japanese servers. A missing key file is made.
 """
 import argparse
 import logging
