@@ -1,7 +1,6 @@
 #pragma once
 
-// Builders for the month page suites, and readable GoogleTest output for the page types (found by
-// argument-dependent lookup).
+// Builders for the month page suites, and readable GoogleTest output for the page types.
 
 #include "diary/messages.h"
 #include "site/month_page_reader.h"
@@ -65,10 +64,6 @@ inline std::string printable(const QString& s) {
 inline void PrintTo(const DiaryEntry& e, std::ostream* os) {
     *os << "{title " << printable(e.title) << ", body " << printable(e.body) << ", date " << printable(e.date)
         << ", media " << printable(e.media) << '}';
-}
-
-inline void PrintTo(const LinkPair& l, std::ostream* os) {
-    *os << '{' << printable(l.title) << " -> " << printable(l.path) << '}';
 }
 
 inline void PrintTo(const MonthPage& p, std::ostream* os) {
