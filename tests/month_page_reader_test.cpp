@@ -139,13 +139,11 @@ TEST(MonthPageReader, TypedStructureTakesTheDocumentedForms_PagesOfEarlierVersio
         EXPECT_TRUE(page.contains(written)) << written.toStdString();
     for (int j = 1; j <= 3; ++j)
         EXPECT_EQ(row(parse(page), 4 - j), in.entries.rows[j]);
-    // What no version escapes is turned back as it always was: a reference to a character code page 932
-    // lacks, and no other.
+    // What no version escapes is turned back as always: a reference to a character code page 932 lacks only.
     const QString earlier = QString(page).replace(u"&&#8288;#12316;&#65279;"_s, u"&#12316;&#60;"_s);
     EXPECT_EQ(row(parse(earlier), 3).title, u"〜&#60;"_s);
 }
 
-// The 31 blocks themselves read back as the round trips do.
 TEST(MonthPageReader, AThirtySecondBlockFailsNamingThePageAndKeepsTheFirstThirtyOne) {
     MonthPageInput december = month(2005, 12);
     for (int d = 1; d <= 31; ++d)

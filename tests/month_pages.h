@@ -67,12 +67,9 @@ inline void PrintTo(const DiaryEntry& e, std::ostream* os) {
 }
 
 inline void PrintTo(const MonthPage& p, std::ostream* os) {
-    *os << "{site title " << (p.siteTitle ? printable(*p.siteTitle) : std::string("none")) << ", " << p.entries.count
-        << " entries:";
-    for (int j = 1; j <= p.entries.count; ++j) {
-        *os << ' ';
+    *os << "{site title " << (p.siteTitle ? printable(*p.siteTitle) : std::string("none")) << ", entries:";
+    for (int j = 1; j <= p.entries.count; ++j)
         PrintTo(p.entries.rows[j], os);
-    }
     *os << '}';
 }
 
