@@ -171,23 +171,7 @@ TEST(CalendarGridLayout, EveryMonthDaysFromTheFirstDaysCellWeekendColumnsAndHoli
     EXPECT_EQ(reset.cells[42].colour, CellColour::Blue);
 }
 
-TEST(CalendarGridToday, TodaysCellIsFlatUnderlinedKeepsItsColourAndNoDayIsPreselected_OnlyInItsOwnMonthAndYear) {
-    const CalendarGrid g = draw(2005, 11);
-    EXPECT_EQ(g.cells[7].caption, u"5"_s);
-    EXPECT_EQ(cellsWhere(g, &DayCellLook::flat), QList<int>{7});
-    EXPECT_EQ(cellsWhere(g, &DayCellLook::underline), QList<int>{7});
-    EXPECT_FALSE(g.cells[7].bold);
-    EXPECT_EQ(g.cells[7].colour, CellColour::Blue);
-    EXPECT_EQ(cellsWhere(g, &DayCellLook::selected), QList<int>{});
-
-    // Another month preselects day 1; the same month of another year shows neither it nor today.
-    EXPECT_EQ(cellsWhere(draw(2005, 10), &DayCellLook::selected), QList<int>{7});
-    const CalendarGrid nov2006 = draw(2006, 11);
-    EXPECT_EQ(cellsWhere(nov2006, &DayCellLook::selected), QList<int>{});
-    EXPECT_EQ(cellsWhere(nov2006, &DayCellLook::flat), QList<int>{});
-}
-
-TEST(CalendarGridEntries, DaysWithContentAreBoldAndBlankRowsAreNot) {
+TEST(CalendarGridMarks, TodayFlatAndUnderlined_DaysWithContentBold_Day1PreselectedOnlyInAnotherMonth) {
     EntryTable t;
     ASSERT_TRUE(t.store({u"t"_s, {}, u"2005年11月04日"_s, {}}).ok());
     ASSERT_TRUE(t.store({{}, {}, u"2005年11月10日"_s, {}}).ok());          // clicked but never typed into
@@ -196,9 +180,16 @@ TEST(CalendarGridEntries, DaysWithContentAreBoldAndBlankRowsAreNot) {
     const CalendarGrid g = draw(2005, 11, &t);
     EXPECT_EQ(cellsWhere(g, &DayCellLook::bold), (QList<int>{6, 7}));
     EXPECT_EQ(cellsWhere(g, &DayCellLook::underline), (QList<int>{6, 7}));
-    EXPECT_TRUE(g.cells[7].flat); // today with an entry
-
-    // The entry test builds its date lines from the year box as typed.
+    EXPECT_EQ(cellsWhere(g, &DayCellLook::flat), QList<int>{7});
+    EXPECT_EQ(g.cells[7].colour, CellColour::Blue);
+    EXPECT_EQ(cellsWhere(g, &DayCellLook::selected), QList<int>{});
+    // The entry test builds its date lines from the year box as typed; today is still marked.
     const CalendarGrid padded = drawCalendar({2005, 11, u" 2005"_s, kToday, &t, HolidayRules::Classic});
     EXPECT_EQ(cellsWhere(padded, &DayCellLook::bold), QList<int>{});
+    EXPECT_EQ(cellsWhere(padded, &DayCellLook::underline), QList<int>{7});
+    // The same month of another year shows neither the preselected day 1 nor today.
+    EXPECT_EQ(cellsWhere(draw(2005, 10), &DayCellLook::selected), QList<int>{7});
+    const CalendarGrid nov2006 = draw(2006, 11);
+    EXPECT_EQ(cellsWhere(nov2006, &DayCellLook::selected), QList<int>{});
+    EXPECT_EQ(cellsWhere(nov2006, &DayCellLook::flat), QList<int>{});
 }
