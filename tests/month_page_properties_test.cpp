@@ -1,16 +1,5 @@
-// Seeded properties of the month page, so every run (and the sanitizer run of CI) sees the same thousands
-// of cases: write → read round trips of random months and of months whose texts are shaped like the page's
-// own structure (those come back exactly), and mutated pages, which must not crash the reader, make it read
-// out of bounds or hang, and must give what fits the entry table.
-//
-// A random month comes back up to what the page cannot carry (expectedPage): blank rows (nothing but spaces)
-// and rows dated on no day of the month are left out; rows come back newest day first, the later of two
-// rows of one date first; blank media names are dropped; links with an empty title are dropped and the rest
-// move up, their paths completed with ".html" unless they hold ".html" or ".htm"; sizes, the original-size
-// flag and the upload address are not read back. Characters code page 932 cannot hold (emoji, 𠮷, best-fit
-// mappings like 〜) and typed references ("&#65;") come back unchanged. Texts avoid what the format cannot
-// hold at all (a link title "</a>", a link path "\">", a media name with "/", a double quote or an inner
-// ".mp4") and what the writer refuses (a line break in a one-line field).
+// Seeded properties of the month page: write → read round trips of random and of structure-shaped months,
+// and mutated pages that must not crash the reader or leave the entry table out of bounds.
 
 #include "calendar/month.h"
 #include "site/snippets.h"
@@ -70,8 +59,6 @@ private:
         return std::data(choices)[between(0, int(choices.size()) - 1)].toString();
     }
 
-    // Japanese, ASCII, half-width kana, IBM/NEC extension characters, characters code page 932 lacks, a
-    // typed reference to one it holds, HTML-looking text.
     QString line(int maxTokens = 6) {
         QString s;
         for (int n = between(0, maxTokens); n > 0; --n)
@@ -107,7 +94,8 @@ QString keptMedia(const QString& media) {
     return names.isEmpty() ? QString() : names.join(u';') + u';';
 }
 
-// What the reader must give back for a month the writer was given.
+// What the reader gives back: no blank rows, none of another month, newest day first, blank media names and
+// links without a title dropped, ".html" added to paths without ".htm"; sizes and the upload address not read.
 MonthPage expectedPage(const MonthPageInput& in) {
     MonthPage page;
     page.siteTitle = in.siteTitle;
@@ -136,7 +124,6 @@ bool hasDuplicateDates(const EntryTable& table) {
     return seen.size() < table.count;
 }
 
-// Whether the page carries every text of the month as it was given (nothing above applies).
 bool carriedWhole(const MonthPageInput& in, const MonthPage& expected) {
     if (expected.entries.count != in.entries.count || hasDuplicateDates(in.entries))
         return false;
@@ -151,7 +138,6 @@ MonthPageInput withPage(MonthPageInput in, const MonthPage& page) {
     return in;
 }
 
-// A month with an entry on each of its first days; every third has no media.
 MonthPageInput seedMonth(int entries, int m) {
     MonthPageInput in = month(2005, m, u"綴の日記😀"_s);
     for (int k = 0; k < 12; k += 2)
@@ -239,10 +225,8 @@ TEST(MonthPageRoundTrip, RandomMonths_ReadBackWhatTheWriterWasGivenUpToTheStated
         const MonthPage expected = expectedPage(in);
         ASSERT_EQ(read.page, expected);
 
-        // Writing what was read gives the page again, byte for byte, when the page carried the month
-        // whole. A second pass follows the same rules and reaches a page that reads and writes to
-        // itself. Not with two rows of one date: the writer puts the later row first, so every pass
-        // swaps their blocks.
+        // Writing what was read gives the same bytes when nothing was normalised, and a fixed point after a
+        // second pass; not with two rows of one date, whose blocks every pass swaps.
         if (hasDuplicateDates(read.page.entries))
             continue;
         const MonthPageInput second = withPage(in, read.page);
@@ -256,7 +240,6 @@ TEST(MonthPageRoundTrip, RandomMonths_ReadBackWhatTheWriterWasGivenUpToTheStated
         ASSERT_EQ(reread.page, expectedPage(second));
         ASSERT_EQ(renderMonthPage(withPage(in, reread.page)).page.bytes, again.page.bytes);
     }
-    // The generator must leave enough months untouched by the normalisations for the byte check to count.
     EXPECT_GT(whole, 40);
 }
 
@@ -277,7 +260,6 @@ TEST(MonthPageReaderFuzz, MutatedPages_NoCrashTableInBoundsAndWritableAgain) {
         const EntryTable& t = r.page.entries;
         ASSERT_TRUE(t.count >= 0 && t.count <= EntryTable::kLastRow) << t.count;
         ASSERT_EQ(t.rows[0], DiaryEntry{});
-        // Beyond the count only an unfinished entry (the row the fields were going to) may hold text.
         for (int j = t.count + 2; j < EntryTable::kRows; ++j)
             ASSERT_EQ(t.rows[j], DiaryEntry{}) << "row " << j;
         for (int j = 1; j <= t.count; ++j)
@@ -287,7 +269,6 @@ TEST(MonthPageReaderFuzz, MutatedPages_NoCrashTableInBoundsAndWritableAgain) {
             ASSERT_TRUE(renderMonthPage(withPage(seedMonth(0, 11), r.page)).outcome.ok());
         }
     }
-    // The duplicated stretches must sometimes push a page past 31 blocks.
     EXPECT_GT(tooMany, 0);
 }
 
@@ -302,7 +283,6 @@ TEST(MonthPageFieldFuzz, StructureShapedTextInEveryField_WriterToReaderRoundTrip
         const MonthPageRead read = parseMonthPage(written.page.bytes, u"200511.html"_s);
         ASSERT_TRUE(read.outcome.ok());
         ASSERT_EQ(read.page, (MonthPage{in.entries, written.page.links, in.siteTitle}));
-        // The diary block for other sites holds every entry, not only those before a typed end marker.
         const QString diary = codeSnippets(textfile::decode(written.page.bytes)).diary;
         ASSERT_EQ(diary.count(u"<hr>"_s), in.entries.count);
     }

@@ -95,18 +95,14 @@ TEST(MonthPageReaderHandEdited, DamageThatLosesOrMovesText_IsReportedIncomplete)
         {"LF CR line ends", QString(page).replace(u"\r\n"_s, u"\n\r"_s)},
         {"a blank line after every line", QString(page).replace(u"\r\n"_s, u"\r\n\r\n"_s)},
         {"title end deleted", lines(marker::kTitleEnd, {})},
-        {"media end deleted", lines(marker::kMediaEnd, {})},
-        {"body end deleted", lines(marker::kBodyEnd, {})},
         {"date end deleted", lines(marker::kDateEnd, {})},
         {"links end deleted", lines(marker::kLinksEnd, {})},
         {"text after a title end", lines(marker::kTitleEnd, plus(marker::kTitleEnd, u"x"))},
         {"text after a body end", lines(marker::kBodyEnd, plus(marker::kBodyEnd, u"x"))},
-        {"text after a date end", lines(marker::kDateEnd, plus(marker::kDateEnd, u"x"))},
         {"text before a date end", lines(marker::kDateEnd, plus(u"x", marker::kDateEnd))},
         {"site name deleted", lines(marker::kSiteName, {})},
         {"links start deleted", lines(marker::kLinksStart, {})},
         {"media start indented", lines(marker::kMediaStart, plus(u" ", marker::kMediaStart))},
-        {"links start indented", lines(marker::kLinksStart, plus(u" ", marker::kLinksStart))},
         {"NUL bytes in a title", QString(page).replace(u"晴れ"_s, u"晴\0\0れ"_s)},
         {"a date section deleted", QString(page).remove(dateFrom, page.indexOf(u"</p>"_s, dateFrom) - dateFrom)},
         {"a title written unescaped by an earlier version", lines(u"晴れ", marker::kTitleEnd.toString())},
@@ -143,13 +139,11 @@ TEST(MonthPageReader, TypedStructureTakesTheDocumentedForms_PagesOfEarlierVersio
         EXPECT_TRUE(page.contains(written)) << written.toStdString();
     for (int j = 1; j <= 3; ++j)
         EXPECT_EQ(row(parse(page), 4 - j), in.entries.rows[j]);
-    // What no version escapes is turned back as it always was: a reference to a character code page 932
-    // lacks, and no other.
+    // What no version escapes is turned back as always: a reference to a character code page 932 lacks only.
     const QString earlier = QString(page).replace(u"&&#8288;#12316;&#65279;"_s, u"&#12316;&#60;"_s);
     EXPECT_EQ(row(parse(earlier), 3).title, u"〜&#60;"_s);
 }
 
-// The 31 blocks themselves read back as the round trips do.
 TEST(MonthPageReader, AThirtySecondBlockFailsNamingThePageAndKeepsTheFirstThirtyOne) {
     MonthPageInput december = month(2005, 12);
     for (int d = 1; d <= 31; ++d)
@@ -173,7 +167,9 @@ TEST(MonthPageReader, AThirtySecondBlockFailsNamingThePageAndKeepsTheFirstThirty
 TEST(MonthPageReaderFile, MissingPageIsAnEmptyMonth_WrittenPageReadsBack_UnreadableOrForeignDatedFailsNamingIt) {
     QTemporaryDir home;
     ASSERT_TRUE(QDir(home.path()).mkdir(u"diary"_s));
-    const auto read = [&] { return readMonthPageFile(home.path(), u"diary"_s, u"2005"_s, u"11"_s); };
+    const auto read = [&](const QString& m = u"11"_s) {
+        return readMonthPageFile(home.path(), u"diary"_s, u"2005"_s, m);
+    };
     MonthPageRead r = read();
     EXPECT_TRUE(r.outcome.ok());
     EXPECT_FALSE(r.exists);
@@ -184,7 +180,9 @@ TEST(MonthPageReaderFile, MissingPageIsAnEmptyMonth_WrittenPageReadsBack_Unreada
     EXPECT_TRUE(r.outcome.ok());
     EXPECT_TRUE(r.exists);
     EXPECT_EQ(r.page, parse(pageText(sample())).page);
-
+    // November's page under October's name: the next generate would lose entries dated on no day of October.
+    ASSERT_TRUE(QFile::copy(home.filePath(u"diary/200511.html"_s), home.filePath(u"diary/200510.html"_s)));
+    EXPECT_EQ(read(u"10"_s).outcome.msg, Msg::PageIncomplete);
     // A folder in the page's place exists but cannot be read as a page (pipes and links: store_test).
     const QString path = home.filePath(u"diary/"_s + kPage);
     ASSERT_TRUE(QFile::remove(path) && QDir().mkpath(path));
@@ -192,12 +190,4 @@ TEST(MonthPageReaderFile, MissingPageIsAnEmptyMonth_WrittenPageReadsBack_Unreada
     EXPECT_EQ(r.outcome.msg, Msg::PageUnreadable);
     EXPECT_EQ(r.outcome.args, QStringList{kPage});
     EXPECT_TRUE(r.exists);
-    ASSERT_TRUE(QDir(path).removeRecursively());
-    // A date the writer would leave out: the next generate would lose that entry.
-    MonthPageInput october = sample();
-    october.month = u"10"_s;
-    for (int j = 1; j <= 3; ++j)
-        october.entries.rows[j].date.replace(u"11月"_s, u"10月"_s);
-    ASSERT_TRUE(textfile::writeFileAtomically(path, renderMonthPage(october).page.bytes).ok());
-    EXPECT_EQ(read().outcome.msg, Msg::PageIncomplete);
 }

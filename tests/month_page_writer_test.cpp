@@ -55,9 +55,7 @@ TEST(MonthPageWriterTest, November2005MatchesTheGoldenPageByteForByte) {
     EXPECT_EQ(textfile::readFile(TSUZURI_TEST_DATA "/pages/200511.html"_L1), renderMonthPage(in).page.bytes);
 }
 
-// Day 1 in its weekday's column, blank cells around the days, five rows or six as the month needs (a
-// February that starts on a Sunday keeps a blank fifth row), leap days by the century rule. 28 years
-// hold every kind of year.
+// A February that starts on a Sunday keeps a blank fifth row; 28 years hold every kind of year.
 TEST(MonthPageWriterTest, WeekRows_EveryMonthStartsOnItsWeekdayInFiveOrSixRows) {
     QList<int> years{1899, 1900, 2100};
     for (int y = 2000; y <= 2028; ++y)
@@ -78,10 +76,7 @@ TEST(MonthPageWriterTest, WeekRows_EveryMonthStartsOnItsWeekdayInFiveOrSixRows) 
     }
 }
 
-// The first day has forms of its own: a weekday holiday in red font, a Sunday's class unquoted. A Sunday
-// holiday's class is the Sunday's, a Saturday holiday's (3 November 2007) the holiday's; 9 January 2006 is
-// 成人の日 because the substitute for New Year's Day counts as that month's first Monday. The table runs
-// on the classic rules; the golden page shows the other forms.
+// The first day has forms of its own: a weekday holiday in red font, a Sunday's class unquoted.
 TEST(MonthPageWriterTest, DayCellsFollowWeekdayHolidayAndEntry) {
     const struct {
         int year, month, day;
@@ -111,8 +106,7 @@ TEST(MonthPageWriterTest, DayCellsFollowWeekdayHolidayAndEntry) {
     EXPECT_EQ(cellOf(may2026, 6), u"<td id=\"i6\">6</td>"_s);
 }
 
-// Rows of other months, of days the month lacks, or dated in another form are neither linked nor
-// written, but their media names are checked all the same.
+// Rows of other months or of days the month lacks are not written, but their media names are checked.
 TEST(MonthPageWriterTest, CalendarLinksAnyTextButBlocksAndMediaLinesNeedTextNotEmptyAfterTrimming) {
     MonthPageInput in = month(2005, 11);
     add(in, 4, u" "_s);
@@ -137,8 +131,7 @@ TEST(MonthPageWriterTest, MediaLinesFollowTheNamesAndSettings) {
     add(in, 4, u"t"_s, QString(), u"A.MP4;clip.mp4;"_s);
     in.originalSize = true;
     EXPECT_TRUE(mediaSections(in).first().startsWith(imageLine(u"A.MP4"_s, {})));
-    // An empty size leaves the attributes out, as the original size does; so does an empty video size.
-    // The golden page shows the sized lines.
+    // An empty size leaves the attributes out, as the original size does.
     in.originalSize = false;
     in.imageHeight.clear();
     in.videoWidth.clear();
@@ -148,29 +141,20 @@ TEST(MonthPageWriterTest, MediaLinesFollowTheNamesAndSettings) {
     EXPECT_EQ(sizeless.count(u"\"http://example.com/www/image/clip.mp4\""_s), 2);
 }
 
-// The page writes the completed paths; the golden page shows the lines.
-TEST(MonthPageWriterTest, LinkPathsAreCompletedAndReturned) {
+// Page names get ".html" (the round trips); addresses, mail links, anchors and folders stay as typed.
+TEST(MonthPageWriterTest, LinkPathsThatAreNoPageNamesAreReturnedAsTyped) {
     MonthPageInput in = month(2005, 11);
-    in.links[0] = {u"a"_s, u"200511"_s};
-    in.links[1] = {u"b"_s, u"old.htm"_s};
-    in.links[2] = {u"c"_s, QString()};
-    in.links[3] = {QString(), u"skipped"_s};
-    // Addresses, mail links, anchors and folders stay as typed.
     in.links[4] = {u"d"_s, u"https://example.com/a"_s};
     in.links[5] = {u"e"_s, u"mailto:me@example.jp"_s};
     in.links[6] = {u"f"_s, u"#top"_s};
     in.links[7] = {u"g"_s, u"../"_s};
     in.links[11] = {u"l"_s, u"x.html#top"_s};
-    LinkPairs completed = in.links;
-    completed[0].path = u"200511.html"_s;
-    completed[2].path = u".html"_s;
-    EXPECT_EQ(renderMonthPage(in).page.links, completed);
+    EXPECT_EQ(renderMonthPage(in).page.links, in.links);
 }
 
 // The title is the site title with its tags taken out and spaces trimmed, then the month.
 TEST(MonthPageWriterTest, TitleIsThePlainSiteTitleAndTheMonth) {
     const std::pair<QString, QByteArray> cases[] = {
-        {QString(), "2005\x94N11\x8c\x8e"},
         {u"  <a href=\"../\"><b>A</b>&amp; B</a> "_s, "A&amp; B 2005\x94N11\x8c\x8e"},
         {u"<img src=\"x.png\">"_s, "2005\x94N11\x8c\x8e"},
         {u"a<b 😀"_s, "a<b &#128512; 2005\x94N11\x8c\x8e"},
@@ -196,7 +180,6 @@ TEST(MonthPageWriterTest, TextThePageCannotCarry_IsRefusedNamingTheField) {
         {[](MonthPageInput& in) { in.entries.rows[1].title = QString(QChar(0xD800)); }, u"2005年11月04日のタイトル"_s},
         {[](MonthPageInput& in) { in.entries.rows[1].body = u"一\n二\0"_s; }, u"2005年11月04日の本文"_s},
         {[](MonthPageInput& in) { in.entries.rows[1].date += u"\r\n"_s; }, u"日記の日付"_s},
-        // What the reader would cut short or take from elsewhere on the line.
         {[](MonthPageInput& in) { in.links[0].title = u"a"_s, in.links[0].path = u"p\">q"_s; },
          u"リンク1のファイル名"_s},
         {[](MonthPageInput& in) { in.entries.rows[1].media = u"a.jpg;\"b\".mp4.mp4;"_s; },
@@ -222,7 +205,6 @@ protected:
     MonthPageInput in = month(2005, 11);
 };
 
-// Unterminated media names stop the write before anything is touched.
 TEST_F(MakeMonthHtmlTest, WritesThePageAndReturnsTheCompletedLinks_UnwritableMonthOrMissingFolderTouchesNothing) {
     in.links[0] = {u"a"_s, u"200510"_s};
     add(in, 4, u"t"_s, QString(), u"a.jpg;b.jpg"_s);

@@ -1,7 +1,6 @@
 #pragma once
 
-// Builders for the month page suites, and readable GoogleTest output for the page types (found by
-// argument-dependent lookup).
+// Builders for the month page suites, and readable GoogleTest output for the page types.
 
 #include "diary/messages.h"
 #include "site/month_page_reader.h"
@@ -67,17 +66,10 @@ inline void PrintTo(const DiaryEntry& e, std::ostream* os) {
         << ", media " << printable(e.media) << '}';
 }
 
-inline void PrintTo(const LinkPair& l, std::ostream* os) {
-    *os << '{' << printable(l.title) << " -> " << printable(l.path) << '}';
-}
-
 inline void PrintTo(const MonthPage& p, std::ostream* os) {
-    *os << "{site title " << (p.siteTitle ? printable(*p.siteTitle) : std::string("none")) << ", " << p.entries.count
-        << " entries:";
-    for (int j = 1; j <= p.entries.count; ++j) {
-        *os << ' ';
+    *os << "{site title " << (p.siteTitle ? printable(*p.siteTitle) : std::string("none")) << ", entries:";
+    for (int j = 1; j <= p.entries.count; ++j)
         PrintTo(p.entries.rows[j], os);
-    }
     *os << '}';
 }
 

@@ -1,8 +1,6 @@
 #pragma once
 
-// Months whose texts look like the month page's own structure, for the writer → reader round trips:
-// every marker, the body's paragraph break, references the reader turns back, and the forms the writer
-// escapes them with.
+// Months whose texts look like the page's own structure: markers, paragraph breaks, references, escapes.
 
 #include "site/month_page_writer.h"
 #include "site/page_format.h"
@@ -12,9 +10,9 @@
 inline QStringList structureShapedPieces() {
     using namespace Qt::StringLiterals;
     using namespace tsuzuri;
-    QStringList pieces{u"</p><p>"_s, u"</p>"_s,    u"<p>"_s, u"<!---->"_s,  u"<!--"_s, u"-->"_s, u"&#12316;"_s,
+    QStringList pieces{u"</p><p>"_s,   u"</p>"_s,  u"<p>"_s,   u"<!---->"_s, u"<!--"_s, u"-->"_s, u"&#12316;"_s,
                        u"&#128512;"_s, u"&#60;"_s, u"&#65;"_s, u"&#8288;"_s, u"&"_s,    u"#"_s,   u"\u2060"_s,
-                       u"\uFEFF"_s,    u"😀"_s,     u"〜"_s,   u" "_s,        u"日記"_s};
+                       u"\uFEFF"_s,    u"😀"_s,     u"〜"_s,    u" "_s,       u"日記"_s};
     for (const QStringView m : {marker::kSiteName, marker::kCalendarStart, marker::kCalendarEnd, marker::kLinksStart,
                                 marker::kLinksEnd, marker::kDiaryStart, marker::kDiaryEnd, marker::kTitleStart,
                                 marker::kTitleEnd, marker::kMediaStart, marker::kMediaEnd, marker::kBodyNote,
@@ -23,10 +21,8 @@ inline QStringList structureShapedPieces() {
     return pieces;
 }
 
-// November 2005 with every text made of those pieces, as next(n) (a number below n) picks them. The rows
-// stand newest day first, the order the page gives them back in; a media name keeps each row written.
-template <typename Next>
-tsuzuri::MonthPageInput structureShapedMonth(Next&& next) {
+// November 2005 made of those pieces as next(n) (a number below n) picks them, newest day first.
+template <typename Next> tsuzuri::MonthPageInput structureShapedMonth(Next&& next) {
     using namespace Qt::StringLiterals;
     static const QStringList pieces = structureShapedPieces();
     const auto text = [&](int maxPieces, bool lines = false) {

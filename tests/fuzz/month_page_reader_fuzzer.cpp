@@ -1,6 +1,4 @@
-// libFuzzer entry for the month page: the reader on the input as a page, and the writer → reader round
-// trip of a month whose texts the input picks. The seeded loops in the test suite cover the same
-// ground on every build; this explores further when run by hand (see tests/CMakeLists.txt).
+// libFuzzer entry: the reader on the input as a page, and the round trip of a month the input picks.
 
 #include "site/month_page_reader.h"
 #include "tests/structure_shaped_text.h"
@@ -26,7 +24,6 @@ void readAsAPage(QByteArrayView data) {
         std::abort();
 }
 
-// A month whose texts the input's bytes pick from text shaped like the page's structure.
 void roundTrip(QByteArrayView data) {
     qsizetype at = 0;
     const MonthPageInput in =
