@@ -99,7 +99,6 @@ TEST_F(CliExportTest, Errors_ExitOneWithAMessageAndPrintNothing) {
         {{u"export"_s}, "usage"},
         {{u"export"_s, u"200511"_s, u"200512"_s}, "usage"},
         {{u"export"_s, u"--folder"_s, u"nosuch"_s, u"200511"_s}, "nosuch"},
-        {{u"export"_s, u"200511"_s, u"--home"_s}, "--home"},
         {{u"snippets"_s, u"--folder"_s, u"nosuch"_s, u"200511"_s}, "nosuch"},
         {{u"export"_s, u"200510"_s}, "200510.html"},
         {{u"snippets"_s, u"200510"_s}, "200510.html"},
