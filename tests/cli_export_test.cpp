@@ -62,21 +62,15 @@ protected:
 
 } // namespace
 
-TEST_F(CliExportTest, WrittenPage_PrintsTheMonthNewestFirstAndImportGivesBackTheSamePageBytes) {
+// Import of what export prints gives back the same page bytes: the bulk suite's round trip.
+TEST_F(CliExportTest, WrittenPage_PrintsTheMonthNewestFirst) {
     write(month());
-    const std::optional<QByteArray> before = bytes(u"diary/200511.html"_s);
-    ASSERT_TRUE(before);
     ASSERT_EQ(run({u"export"_s, u"--folder"_s, u"diary"_s, u"200511"_s}), 0) << err.toStdString();
     // The page keeps no empty rows between links: they move up.
     const MonthPageInput in = month();
     EXPECT_EQ(printed(),
               monthJson(in.siteTitle, {link(in.links[0].title, u"200510.html"_s), link(u"九月"_s, u"200509.htm"_s)},
                         {entry(in.entries.rows[2]), entry(in.entries.rows[1])}));
-
-    const QString json = file(u"month.json"_s, out.toUtf8());
-    ASSERT_TRUE(QFile::remove(path(u"diary/200511.html"_s)));
-    ASSERT_EQ(run({u"import"_s, json}), 0) << err.toStdString();
-    EXPECT_EQ(bytes(u"diary/200511.html"_s), before);
 
     // A month without a page (the program folder named with a slash at its end): empty, no site title.
     ASSERT_TRUE(QFile::remove(path(u"diary/200511.html"_s)));
