@@ -89,7 +89,6 @@ TEST_F(CliExportTest, Errors_ExitOneWithAMessageAndPrintNothing) {
     } cases[] = {
         {{u"export"_s, u"200512"_s}, "200512.html"},
         {{u"export"_s, u"200513"_s}, "200513"},
-        {{u"export"_s, u"2005-11"_s}, "2005-11"},
         {{u"export"_s}, "usage"},
         {{u"export"_s, u"200511"_s, u"200512"_s}, "usage"},
         {{u"export"_s, u"--folder"_s, u"nosuch"_s, u"200511"_s}, "nosuch"},
