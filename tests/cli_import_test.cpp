@@ -69,10 +69,8 @@ TEST_F(CliImportTest, ErrorsWriteNothingAndExitWithOne) {
         {R"({"year":"2005","month":"11","links":[{},{},{},{},{},{},{},{},{},{},{},{},{}]})", "12 links"},
         {R"({"year":"2005","month":"11","entries":[{"title":5}]})", "must be a string"},
         // Entries the page would leave out, or could not carry.
-        {R"({"year":"2005","month":"11","entries":[{"title":"t","date":"2005年11月31日"}]})", "entries[0].date"},
         {R"({"year":"2005","month":"11","entries":[{"title":"t","date":"2005年11月4日"}]})", "entries[0].date"},
         {R"({"year":"2005","month":"11","entries":[{"title":"t","date":"2005年10月04日"}]})", "entries[0].date"},
-        {R"({"year":"2005","month":"11","entries":[{"title":"t"}]})", "entries[0].date"},
         {R"({"year":"2005","month":"11","entries":[{"title":"a","date":"2005年11月04日"},
                                                   {"title":"b","date":"2005年11月04日"}]})",
          "entries[1].date \"2005年11月04日\" is also the date of entries[0]"},
@@ -90,18 +88,14 @@ TEST_F(CliImportTest, ErrorsWriteNothingAndExitWithOne) {
     EXPECT_EQ(run({u"import"_s, u"--home"_s}), 1);
 }
 
-// 23 February 2026 is the Emperor's Birthday by law; the classic rules keep 23 December. A year given as a
-// number and a month without its leading zero name the same page.
+// 23 February 2026 is the Emperor's Birthday by law, not by the classic rules (the calendar suite has the
+// rest). A year given as a number and a month without its leading zero name the page.
 TEST_F(CliImportTest, PagesFollowTheLawUnlessTheFolderChoseTheClassicRules) {
     for (const HolidayRules rules : {HolidayRules::Law, HolidayRules::Classic}) {
         ASSERT_TRUE(writeSizeSettings(home, u"diary"_s, {{}, {}, {}, {}, 0, rules}).ok());
-        for (const char* month : {"2", "12"}) {
-            ASSERT_EQ(run({u"import"_s, json(R"({"year":2026,"month":")" + QByteArray(month) + R"("})")}), 0);
-            const QString name = u"diary/2026%1.html"_s.arg(QString::fromLatin1(month).rightJustified(2, u'0'));
-            EXPECT_EQ(bytes(name).value_or("").contains(R"(<td id="i23" class="suk">)"),
-                      (month[0] == '2') == (rules == HolidayRules::Law))
-                << month;
-        }
+        ASSERT_EQ(run({u"import"_s, json(R"({"year":2026,"month":"2"})")}), 0) << err.toStdString();
+        EXPECT_EQ(bytes(u"diary/202602.html"_s).value_or("").contains(R"(<td id="i23" class="suk">)"),
+                  rules == HolidayRules::Law);
     }
 }
 

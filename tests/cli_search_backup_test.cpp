@@ -47,7 +47,6 @@ TEST_F(CliSearchBackupTest, Search_PrintsTheHitsNewestFirstAsTextOrJson) {
 TEST_F(CliSearchBackupTest, BackupThenRestore_AsANewFolderReportsWhatCameBack_ThenRefusalsAndMisuse) {
     ASSERT_EQ(run({u"backup"_s, u"--folder"_s, u"other"_s}), 0) << err.toStdString();
     const QString zip = out.trimmed();
-    EXPECT_EQ(QFileInfo(zip).dir().absolutePath(), QDir(root.path()).absolutePath());
     EXPECT_TRUE(QFileInfo(zip).fileName().startsWith(u"other-"_s));
 
     ASSERT_EQ(run({u"restore"_s, zip, u"--as"_s, u"copy"_s}), 0) << err.toStdString();

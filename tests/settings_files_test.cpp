@@ -43,7 +43,6 @@ TEST(SettingsParsing, TagAnywhereValueFromSixthCharacterFirstTagInTableOrderLast
     EXPECT_EQ(r.user, u"name[PSW]x"_s);
     EXPECT_FALSE(r.password) << "its only line was taken as a host line";
     EXPECT_EQ(r.remoteDir, u"b"_s);
-    EXPECT_FALSE(r.deleteAfterUpload);
     EXPECT_FALSE(r.failed);
 }
 

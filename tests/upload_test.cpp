@@ -1,5 +1,4 @@
 #include "store/paths.h"
-#include "store/textfile.h"
 #include "upload/server_trust.h"
 #include "upload/upload_job.h"
 #include "upload/upload_plan.h"
@@ -120,11 +119,9 @@ TEST_F(UploadTest, EntryThatCannotBeSentWhole_RefusedBeforeTheLoginNamingIt) {
         SCOPED_TRACE(c.named.toStdString());
         FakeFtpSession s;
         const UploadResult r = UploadRunner(s).run(request(c.selected, 1, c.root));
-        EXPECT_FALSE(r.arrived);
         EXPECT_EQ(r.outcome.msg, c.msg);
         EXPECT_EQ(r.outcome.args, QStringList{c.named});
-        EXPECT_FALSE(s.login_.has_value());
-        EXPECT_TRUE(s.commands.isEmpty());
+        EXPECT_FALSE(s.login_.has_value()); // and so no command
     }
     Plan plan;
     EXPECT_EQ(makePlan({home.path(), u"../diary"_s, {}, {}}, plan).msg, Msg::DiaryFolderNameInvalid);
@@ -139,10 +136,7 @@ TEST_F(UploadTest, GoodbyeLost_AfterEveryFileArrived_StillDone) {
 
 // The ticked box asks for the clean-up of image (the session suite pins the unticked and greyed ones): only
 // the plain files of image that went out in this run go.
-TEST_F(UploadTest, CleanUp_OnlyWhatWentOut_NotForImagesAlone_KeepsAPhotoDroppedInDuringTheUpload) {
-    FakeFtpSession imagesOnly;
-    ASSERT_EQ(UploadRunner(imagesOnly).run(request({u"[フォルダ]images"_s}, 1)).outcome.msg, Msg::UploadDone);
-    EXPECT_EQ(imageFiles(), (QStringList{u"a.jpg"_s, u"b.jpg"_s}));
+TEST_F(UploadTest, CleanUp_OnlyWhatWentOut_KeepsAPhotoDroppedInDuringTheUpload) {
     session.during = [&](const Command& c) {
         if (c.kind == Command::Kind::Close)
             file(u"image/new.jpg"_s);
@@ -158,7 +152,6 @@ TEST_F(UploadTest, Progress_CountsFilesAndBytes_NamesTheFileGoingOut) {
     UploadRunner(session).run(request({u"[フォルダ]image"_s, u"[ファイル]calender.css"_s}),
                               [&](const UploadProgress& p) { seen << p; });
     ASSERT_FALSE(seen.isEmpty());
-    EXPECT_EQ(seen.first().bytesTotal, 13);
     const auto half =
         std::find_if(seen.cbegin(), seen.cend(), [](const UploadProgress& p) { return p.bytesSent == 7; });
     ASSERT_NE(half, seen.cend()); // all of a.jpg and half of b.jpg
@@ -168,8 +161,9 @@ TEST_F(UploadTest, Progress_CountsFilesAndBytes_NamesTheFileGoingOut) {
     EXPECT_EQ(seen.last().bytesSent, 13);
 }
 
-// The same size, other bytes, and the plan's counts are pinned by the loopback suite for every protocol.
-TEST_F(UploadTest, OnlyChanged_LeavesOutWhatArrivedAsItIs_EvenAtAnotherTime_AllSendsEverything) {
+// The same size, other bytes, and sending everything: the loopback suite, for every protocol; the counts of what
+// is left out: the session suite.
+TEST_F(UploadTest, OnlyChanged_LeavesOutWhatArrivedAsItIs_EvenAtAnotherTime) {
     const auto puts = [&](bool onlyChanged) {
         FakeFtpSession s;
         UploadRequest r = request({u"[フォルダ]image"_s, u"[ファイル]calender.css"_s});
@@ -182,17 +176,11 @@ TEST_F(UploadTest, OnlyChanged_LeavesOutWhatArrivedAsItIs_EvenAtAnotherTime_AllS
     ASSERT_TRUE(a.open(QIODevice::ReadWrite));
     ASSERT_TRUE(a.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
     EXPECT_EQ(puts(true), 0);
-    EXPECT_EQ(puts(false), 3);
 }
 
-TEST(ServerTrustTest, KeysAndCertificatesAreRecordedForTheirHostAndPort_FingerprintsCompareAsUsersTypeThem) {
+// The known hosts lines: the session suite (port 22) and the loopback SFTP run (another port, read by libcurl).
+TEST(ServerTrustTest, CertificatesAreRecordedForTheirHostAndPort_FingerprintsCompareAsUsersTypeThem) {
     QTemporaryDir home;
-    const QByteArray blob("\0\0\0\x0bssh-ed25519key", 19);
-    for (const int port : {22, 2222})
-        ASSERT_TRUE(trustServer(home.path(), {Protocol::Sftp, u"example.jp"_s, port, u"ssh-ed25519"_s, blob}).ok());
-    EXPECT_EQ(textfile::readFile(knownHostsFile(home.path())), "example.jp ssh-ed25519 " + blob.toBase64() +
-                                                                   "\n[example.jp]:2222 ssh-ed25519 " +
-                                                                   blob.toBase64() + "\n");
     for (const auto& [host, port, der] : {std::tuple{u"a.jp"_s, 21, "one"_ba},
                                           {u"b.jp"_s, 21, "x"_ba},
                                           {u"a.jp"_s, 990, "y"_ba},
@@ -201,7 +189,7 @@ TEST(ServerTrustTest, KeysAndCertificatesAreRecordedForTheirHostAndPort_Fingerpr
     EXPECT_EQ(trustedCertificates(home.path(), u"a.jp"_s, 21), (QList<QByteArray>{"one", "two"}));
 
     const QString cert = certificateFingerprint("one");
-    const QString ssh = sshFingerprint(blob);
+    const QString ssh = sshFingerprint(QByteArray("\0\0\0\x0bssh-ed25519key", 19));
     EXPECT_TRUE(cert.startsWith(u"SHA256:"_s) && cert.count(u':') == 32);
     for (const auto& [typed, fingerprint, same] : {std::tuple{cert.mid(7).remove(u':').toLower(), cert, true},
                                                    {ssh.mid(7), ssh, true},
