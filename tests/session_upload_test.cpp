@@ -100,7 +100,6 @@ TEST_F(SessionUploadTest, NoToTheQuestionSendsNothing_YesSendsTheCommandsInOrder
 TEST_F(SessionUploadTest, AServerNobodyTrustedIsAskedAbout_ThenOnlyWhatChangedGoes) {
     upload::ServerIdentity key{Protocol::Sftp, u"ftp.example.jp"_s, 22, u"ssh-ed25519"_s, QByteArray(32, 'k')};
     ftp.script = [&](FakeFtpSession& f) { f.untrusted = ftp.made.size() == 1 ? std::optional(key) : std::nullopt; };
-    EXPECT_FALSE(s().onlyChanged());
     messages.answers = {Answer::Yes, Answer::No}; // the upload, then not trusted: nothing goes
     s().uploads().start({kCss});
     ASSERT_TRUE(QTest::qWaitFor([&] { return !s().uploads().isRunning(); }, 10000));
