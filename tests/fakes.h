@@ -114,14 +114,12 @@ class ScriptedFileChooser final : public FileChooser {
 public:
     QList<OpenFilesRequest> requests;
     std::deque<std::optional<QStringList>> answers;
-    QStringList suggested; // what the save dialogs suggested
     std::deque<std::optional<QString>> saveAnswers;
     std::optional<QStringList> openFiles(const OpenFilesRequest& request) override {
         requests << request;
         return next(answers, "unscripted file dialog");
     }
-    std::optional<QString> saveFile(const QString&, const QString& path, const QString&) override {
-        suggested << path;
+    std::optional<QString> saveFile(const QString&, const QString&, const QString&) override {
         return next(saveAnswers, "unscripted save dialog");
     }
 };

@@ -77,12 +77,9 @@ TEST_F(SessionUploadTest, NoToTheQuestionSendsNothing_YesSendsTheCommandsInOrder
         };
     };
     said([&] { s().uploads().start({kImage, kCss}); }, {Answer::Yes});
-    // a.jpg (3000 of 5000 bytes) is on the server, b.jpg is going out; the event loop keeps running.
+    // a.jpg is on the server, b.jpg is going out; the event loop keeps running.
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return !progress.isEmpty() && progress.last().currentFile == u"image/b.jpg"_s; }, 10000));
-    EXPECT_EQ(progress.last().filesDone, 1);
-    EXPECT_EQ(progress.last().bytesSent, 3000);
-    EXPECT_EQ(progress.last().bytesTotal, 5000);
     s().uploads().start({kImage}); // a second run never starts beside the first
     EXPECT_EQ(messages.shown.size(), 1);
 
@@ -94,7 +91,6 @@ TEST_F(SessionUploadTest, NoToTheQuestionSendsNothing_YesSendsTheCommandsInOrder
                                                 put(u"image/b.jpg"_s), put(u"calender.css"_s), u"close"_s, u"QUIT"_s}));
     EXPECT_EQ(messages.texts(), (QStringList{question(3, u"4.9 kB"_s), kDone}));
     EXPECT_EQ(progress.last().filesDone, 3); // the last figures arrived before the outcome
-    EXPECT_EQ(imageFiles(), kPhotos);        // the clean-up is off
 }
 
 TEST_F(SessionUploadTest, AServerNobodyTrustedIsAskedAbout_ThenOnlyWhatChangedGoes) {
