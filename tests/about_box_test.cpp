@@ -56,19 +56,14 @@ TEST_F(AboutBoxTest, PointerIsHandOverTheLinkAndItsWidenedEdgeAndDefaultElsewher
     ASSERT_EQ(box->childAt(empty), nullptr) << "the right end of the link's row is empty form";
     EXPECT_EQ(pointerAt(empty), Qt::ArrowCursor);
     EXPECT_EQ(pointerAt(link.center()), Qt::PointingHandCursor);
-    EXPECT_EQ(pointerAt(empty), Qt::ArrowCursor) << "leaving the link restores the default pointer";
-    EXPECT_EQ(pointerAt(link.center()), Qt::PointingHandCursor) << "and entering it again shows the hand";
     // Just left of and just above the link still count; further out, below or right of it does not.
     EXPECT_EQ(pointerAt(QPoint(link.left() - 1, link.center().y())), Qt::PointingHandCursor);
     EXPECT_EQ(pointerAt(QPoint(link.center().x(), link.top() - 1)), Qt::PointingHandCursor);
-    EXPECT_EQ(pointerAt(QPoint(link.left() - 8, link.center().y())), Qt::ArrowCursor);
-    EXPECT_EQ(pointerAt(QPoint(link.right() + 3, link.center().y())), Qt::ArrowCursor);
-    // Straight from the link onto other controls: they show the default too.
-    for (QWidget* other :
-         std::initializer_list<QWidget*>{child<QWidget>("noticeFrame"), child<QWidget>("versionLabel")}) {
-        EXPECT_EQ(pointerAt(link.center()), Qt::PointingHandCursor);
-        EXPECT_EQ(pointerAt(other->geometry().center()), Qt::ArrowCursor) << other->objectName().toStdString();
-    }
+    EXPECT_EQ(pointerAt(QPoint(link.left() - 3, link.center().y())), Qt::ArrowCursor);
+    EXPECT_EQ(pointerAt(QPoint(link.right() + 1, link.center().y())), Qt::ArrowCursor);
+    // Straight from the link onto another control: it shows the default too.
+    EXPECT_EQ(pointerAt(link.center()), Qt::PointingHandCursor);
+    EXPECT_EQ(pointerAt(child<QWidget>("versionLabel")->geometry().center()), Qt::ArrowCursor);
 }
 
 TEST_F(AboutBoxTest, ClickingTheLinkOpensTheHomePageAndAFailureIsReported) {
@@ -83,11 +78,4 @@ TEST_F(AboutBoxTest, ClickingTheLinkOpensTheHomePageAndAFailureIsReported) {
     EXPECT_EQ(messages.texts(),
               QStringList{u"xdg-openを起動できませんでした。\r\nプログラムが見つからないか、実行できませんでした。"_s});
     EXPECT_TRUE(box->isVisible()) << "the box stays open";
-}
-
-TEST(AboutBoxHomePage, WithoutABuildTimeAddressTheLinkIsTheReadmeBesideTheProgram) {
-    const QString a = AboutDialog::homePage(u"/opt/My Programs/Tsuzuri"_s);
-    if (a == AboutDialog::homePage(u"/elsewhere"_s))
-        GTEST_SKIP() << "this build names its own home page";
-    EXPECT_EQ(a, u"file:///opt/My%20Programs/Tsuzuri/README.md"_s);
 }

@@ -114,14 +114,12 @@ class ScriptedFileChooser final : public FileChooser {
 public:
     QList<OpenFilesRequest> requests;
     std::deque<std::optional<QStringList>> answers;
-    QStringList suggested; // what the save dialogs suggested
     std::deque<std::optional<QString>> saveAnswers;
     std::optional<QStringList> openFiles(const OpenFilesRequest& request) override {
         requests << request;
         return next(answers, "unscripted file dialog");
     }
-    std::optional<QString> saveFile(const QString&, const QString& path, const QString&) override {
-        suggested << path;
+    std::optional<QString> saveFile(const QString&, const QString&, const QString&) override {
         return next(saveAnswers, "unscripted save dialog");
     }
 };
@@ -140,12 +138,11 @@ public:
 class ScriptedCopyProgress final : public media::CopyObserver {
 public:
     QStringList begun;
-    int ended = 0;
     qint64 cancelAt = -1; // cancel once this many bytes are done
 
     void begin(const QString& name, qint64) override { begun << name; }
     bool progressed(qint64 done, qint64) override { return cancelAt < 0 || done < cancelAt; }
-    void end() override { ++ended; }
+    void end() override {}
 };
 
 // Test files are written and read raw, missing folders made on the way.

