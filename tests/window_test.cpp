@@ -75,6 +75,37 @@ protected:
     std::unique_ptr<MainWindow> window;
 };
 
+TEST_F(WindowTest, EveryControlHasAnAccessibleName_AndNothingIsClippedAtTheMinimumSize) {
+    openWindow();
+    window->resize(window->minimumSizeHint());
+    EXPECT_LE(window->minimumSizeHint().width(), 800);
+    EXPECT_LE(window->minimumSizeHint().height(), 600);
+    auto* tabs = window->findChild<QTabWidget*>();
+    for (int i = 0; i < tabs->count(); ++i) {
+        tabs->setCurrentIndex(i);
+        QApplication::processEvents();
+        for (QWidget* w : window->findChildren<QWidget*>()) {
+            if (!w->isVisible())
+                continue;
+            const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
+                                 qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QListWidget*>(w);
+            if (control && !qobject_cast<DayCell*>(w)) {
+                EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
+            }
+            // A label or button narrower or lower than its text needs is cut.
+            if (qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w)) {
+                const QSize need = w->minimumSizeHint();
+                EXPECT_TRUE(w->width() >= need.width() || w->sizePolicy().horizontalPolicy() == QSizePolicy::Ignored)
+                    << w->objectName().toStdString() << " on tab " << i;
+                EXPECT_GE(w->height(), need.height()) << w->objectName().toStdString() << " on tab " << i;
+            }
+            if (qobject_cast<QLineEdit*>(w)) {
+                EXPECT_GE(w->width(), 36) << w->objectName().toStdString() << " on tab " << i;
+            }
+        }
+    }
+}
+
 TEST_F(WindowTest, ClicksAndTypingReachTheSession_AndTheBoxesShowWhatItHolds) {
     writeEntries({entry(u"2005年11月04日"_s, u"四日"_s, u"本文\r\n二行目"_s, u"x.jpg;"_s)});
     openWindow();
