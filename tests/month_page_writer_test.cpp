@@ -168,6 +168,9 @@ TEST(MonthPageWriterTest, YearOrMonthThatNamesNoMonthIsAnErrorButTheYearsMonthCo
     EXPECT_EQ(renderMonthPage(month(2005, 13)).outcome.msg, Msg::ErrorOccurred);
     EXPECT_TRUE(renderMonthPage(month(1899, 12)).outcome.ok());
     EXPECT_TRUE(renderMonthPage(month(3000, 1)).outcome.ok());
+    // A day of two digits only: "1/" is no 9th, however the characters subtract.
+    EXPECT_EQ(dayOfDate(u"2005年11月09日", u"2005"_s, u"11"_s), 9);
+    EXPECT_EQ(dayOfDate(u"2005年11月1/日", u"2005"_s, u"11"_s), 0);
 }
 
 TEST(MonthPageWriterTest, TextThePageCannotCarry_IsRefusedNamingTheField) {

@@ -20,7 +20,7 @@ protected:
     static MonthPageInput month(int year, int m, int entries, const QString& media = {}) {
         MonthPageInput in = tsuzuri::month(year, m);
         for (int d = 1; d <= entries; ++d)
-            add(in, d, u"t"_s + QString::number(d), u"<b>a</b>\r\n\x01z"_s, media);
+            add(in, d, u"t "_s + QString::number(d), u"<b>a</b>\r\n\x01z"_s, media);
         return in;
     }
     PublishResult publish(int year, int m, int entries, const QString& media = {}) {
@@ -61,6 +61,7 @@ TEST_F(SiteIndexTest, MonthsNewestFirstWithCountsAndEntryAnchors_FeedOfTheNewest
     EXPECT_FALSE(feed.hasError()) << feed.errorString().toStdString();
     ASSERT_EQ(updated.size(), 21); // the feed's and its 20 entries'
     EXPECT_EQ(updated[0] + updated[20], u"2006-01-25T00:00:00+09:002006-01-06T00:00:00+09:00"_s);
+    EXPECT_TRUE(text(u"feed.xml"_s).contains(u">t 25</title>"_s)); // spaces stay; control characters go
 
     // A page mended after a rebuild read it is read again.
     ASSERT_TRUE(QFile::remove(file(u"200510.html"_s)));

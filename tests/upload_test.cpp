@@ -1,4 +1,5 @@
 #include "store/paths.h"
+#include "store/textfile.h"
 #include "upload/server_trust.h"
 #include "upload/upload_job.h"
 #include "upload/upload_plan.h"
@@ -187,6 +188,10 @@ TEST(ServerTrustTest, CertificatesAreRecordedForTheirHostAndPort_FingerprintsCom
                                           {u"a.jp"_s, 21, "two"_ba}})
         ASSERT_TRUE(trustServer(home.path(), {Protocol::Ftps, host, port, {}, der}).ok());
     EXPECT_EQ(trustedCertificates(home.path(), u"a.jp"_s, 21), (QList<QByteArray>{"one", "two"}));
+    // Host keys as OpenSSH writes them: an IPv6 literal bare on port 22, in brackets with any other port.
+    for (const int port : {22, 2222})
+        ASSERT_TRUE(trustServer(home.path(), {Protocol::Sftp, u"[::1]"_s, port, u"ssh-ed25519"_s, "k"}).ok());
+    EXPECT_EQ(textfile::readFile(knownHostsFile(home.path())), "::1 ssh-ed25519 aw==\n[::1]:2222 ssh-ed25519 aw==\n");
 
     const QString cert = certificateFingerprint("one");
     const QString ssh = sshFingerprint(QByteArray("\0\0\0\x0bssh-ed25519key", 19));

@@ -125,9 +125,12 @@ TEST_F(WindowTest, ClicksAndTypingReachTheSession_AndTheBoxesShowWhatItHolds) {
     type(named<QLineEdit>(u"サイトのタイトル"_s), u"綴"_s);
     type(named<QLineEdit>(u"リンク1のファイル名"_s), u"200510"_s);
     type(named<QLineEdit>(u"リンク1の日本語名"_s), u"十月"_s);
+    type(named<QLineEdit>(u"リンク12のファイル名"_s), u"200411"_s);
+    type(named<QLineEdit>(u"リンク12の日本語名"_s), u"去年"_s);
     EXPECT_EQ(ws().editor(), entry(u"2005年11月04日"_s, u"晴れ"_s, u"一\r\n二"_s, u"x.jpg;"_s));
     named<QPushButton>(u"HTMLを作成"_s)->click();
     EXPECT_EQ(named<QLineEdit>(u"リンク1のファイル名"_s)->text(), u"200510.html"_s);
+    EXPECT_EQ(named<QLineEdit>(u"リンク12のファイル名"_s)->text(), u"200411.html"_s);
     named<QPushButton>(u"日記本文をコピー"_s)->click();
     EXPECT_EQ(clipboard.texts, QStringList{ws().snippets().diary});
     EXPECT_EQ(named<QPlainTextEdit>(u"日記本文"_s)->toPlainText(),
