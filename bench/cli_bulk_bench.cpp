@@ -24,7 +24,7 @@ struct Century {
     Century() {
         for (int y = 1901; y <= 2000; ++y) {
             for (int m = 1; m <= 12; ++m)
-                ok = ok && MakeMonthHtml(home.path(), u"diary"_s, sampleMonth(y, m, 20)).ok();
+                ok = ok && writeMonthPage(home.path(), u"diary"_s, sampleMonth(y, m, 20)).ok();
         }
         ok = ok && run({u"export"_s, u"--all"_s}, jsonLines) == 0;
     }

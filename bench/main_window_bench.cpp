@@ -51,7 +51,7 @@ struct ProgramFolder {
         if (fdir.open(QIODevice::WriteOnly))
             fdir.write("diary\r\n");
         for (const auto& [year, month] : fullMonths) {
-            MakeMonthHtml(dir.path(), u"diary"_s, sampleMonth(year, month, 31));
+            writeMonthPage(dir.path(), u"diary"_s, sampleMonth(year, month, 31));
         }
     }
 };

@@ -45,7 +45,7 @@ BENCHMARK(BM_ReadFullMonthPageWithReferences)->Unit(benchmark::kMicrosecond);
 void BM_ReadFullMonthPageFromDisk(benchmark::State& state) {
     QTemporaryDir home;
     QDir(home.path()).mkpath(u"diary"_s);
-    if (!MakeMonthHtml(home.path(), u"diary"_s, sampleMonth(2005, 12, 31)).ok())
+    if (!writeMonthPage(home.path(), u"diary"_s, sampleMonth(2005, 12, 31)).ok())
         state.SkipWithError("write failed");
     for (auto _ : state) {
         MonthPageRead r = readMonthPageFile(home.path(), u"diary"_s, u"2005"_s, u"12"_s);

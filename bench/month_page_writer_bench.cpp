@@ -29,7 +29,7 @@ void BM_WriteFullMonthToDisk(benchmark::State& state) {
     QTemporaryDir home;
     QDir(home.path()).mkpath(u"diary"_s);
     for (auto _ : state) {
-        const Outcome o = MakeMonthHtml(home.path(), u"diary"_s, in);
+        const Outcome o = writeMonthPage(home.path(), u"diary"_s, in);
         if (!o.ok())
             state.SkipWithError("write failed");
     }

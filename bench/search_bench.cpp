@@ -40,7 +40,7 @@ struct Century {
                 in.entries.count = 20;
                 in.imageWidth = u"320"_s;
                 in.imageHeight = u"240"_s;
-                if (!MakeMonthHtml(home.path(), u"diary"_s, in).ok())
+                if (!writeMonthPage(home.path(), u"diary"_s, in).ok())
                     std::abort();
             }
         }

@@ -20,7 +20,7 @@ struct CenturyOnDisk {
     CenturyOnDisk() {
         for (int y = 1901; y <= 2000; ++y) {
             for (int m = 1; m <= 12; ++m)
-                ok = ok && MakeMonthHtml(home.path(), u"diary"_s, sampleMonth(y, m, 20)).ok();
+                ok = ok && writeMonthPage(home.path(), u"diary"_s, sampleMonth(y, m, 20)).ok();
         }
     }
 };

@@ -14,7 +14,7 @@ namespace tsuzuri {
 // desktop's theme makes of it; red and blue are fixed.
 enum class CellColour { ButtonText, Red, Blue };
 
-// How DrawCalendar leaves one day cell.
+// How the calendar drawing leaves one day cell.
 struct DayCellLook {
     QString caption; // the day number, or empty outside the month
     CellColour colour = CellColour::ButtonText;
@@ -43,7 +43,7 @@ struct CalendarGrid {
     int firstDayCell = 0;                // 0 when the year or month names no month
 };
 
-// DrawCalendar as data: the 42 cells of one month. A year or month that names no month gives the
+// The calendar drawing as data: the 42 cells of one month. A year or month that names no month gives the
 // reset grid (all captions empty).
 CalendarGrid drawCalendar(const CalendarInput& input);
 

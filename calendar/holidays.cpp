@@ -69,7 +69,7 @@ QString classicHolidayName(int year, int month, int day, int mondayOrdinal, int 
     return {};
 }
 
-void MarkHoliday(int year, int month, int day, int cell, int mondayOrdinal, int weekday, HolidayCells& cells) {
+void markClassicHolidayCell(int year, int month, int day, int cell, int mondayOrdinal, int weekday, HolidayCells& cells) {
     const QString name = classicHolidayName(year, month, day, mondayOrdinal, weekday);
     if (name.isEmpty())
         return;
@@ -87,7 +87,7 @@ void MarkHoliday(int year, int month, int day, int cell, int mondayOrdinal, int 
     cells.names[cell] = name;
 }
 
-void CheckHoliday(int year, int month, int day, int mondayOrdinal, int weekday, int& holidayFlag,
+void flagClassicHoliday(int year, int month, int day, int mondayOrdinal, int weekday, int& holidayFlag,
                   int& substituteFlag) {
     if (classicHolidayName(year, month, day, mondayOrdinal, weekday).isEmpty())
         return;
@@ -110,14 +110,14 @@ MonthHolidays monthHolidays(HolidayRules rules, int year, int month) {
         return out;
     }
 
-    // The grid: MarkHoliday over consecutive cells, day d in cell d (the offset does not matter here).
+    // The grid: markClassicHolidayCell over consecutive cells, day d in cell d (the offset does not matter here).
     HolidayCells cells;
     int monday = 0;
     for (int d = 1; d <= days; ++d) {
         const int w = weekdayOf(year, month, d);
         if (w == 2)
             ++monday;
-        MarkHoliday(year, month, d, d, monday, w, cells);
+        markClassicHolidayCell(year, month, d, d, monday, w, cells);
     }
     for (int d = 1; d <= days; ++d) {
         out.tooltip[d] = cells.names[d];
@@ -137,7 +137,7 @@ MonthHolidays monthHolidays(HolidayRules rules, int year, int month) {
         } else {
             if (w == 2)
                 ++monday;
-            CheckHoliday(year, month, d, monday, w, holiday, substitute);
+            flagClassicHoliday(year, month, d, monday, w, holiday, substitute);
         }
         out.page[d] = holiday == 1;
     }

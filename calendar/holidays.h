@@ -21,11 +21,11 @@ QString classicHolidayName(int year, int month, int day, int mondayOrdinal, int 
 
 // Classic rules for the calendar grid: colours the day's cell (or, for a Sunday holiday, the next cell as
 // "振替休日") and records the name.
-void MarkHoliday(int year, int month, int day, int cell, int mondayOrdinal, int weekday, HolidayCells& cells);
+void markClassicHolidayCell(int year, int month, int day, int cell, int mondayOrdinal, int weekday, HolidayCells& cells);
 
 // Classic rules for the page writer: sets (never clears) the holiday flag, and the substitute flag for a
 // Sunday holiday.
-void CheckHoliday(int year, int month, int day, int mondayOrdinal, int weekday, int& holidayFlag,
+void flagClassicHoliday(int year, int month, int day, int mondayOrdinal, int weekday, int& holidayFlag,
                   int& substituteFlag);
 
 // One month's holidays under either rule set, indexed by day 1..31:

@@ -316,7 +316,7 @@ GenerateResult DiarySession::writeMonth(const QString& folder, WriteFor why) {
 }
 
 void DiarySession::fillSnippets(const QString& folder) {
-    snippets_ = FillCodeSnippets(home_, folder, shownYear_, shownMonth_);
+    snippets_ = codeSnippetsOfMonth(home_, folder, shownYear_, shownMonth_);
     changed_ |= SnippetsPart;
 }
 

@@ -43,7 +43,7 @@ struct Command {
     bool operator==(const Command&) const = default;
 };
 
-// The month page of the displayed month: <home>/<txtDiaryDir>/<txtCalYYYY><txtCalMM>.html, the
+// The month page of the displayed month: <home>/<diary folder>/<year><month>.html, the
 // box texts taken as they stand.
 QString pagePath(const QString& home, const QString& folder, const QString& yearBox, const QString& monthBox);
 

@@ -347,7 +347,7 @@ Outcome keepUnreadable(const PreparedPage& page, QString& backup) {
 
 } // namespace
 
-Outcome MakeMonthHtml(const QString& home, const QString& folder, const MonthPageInput& input,
+Outcome writeMonthPage(const QString& home, const QString& folder, const MonthPageInput& input,
                       LinkPairs* completedLinks, QString* backupOfUnreadable) {
     PreparedPage page;
     if (const Outcome o = prepareMonthPage(home, folder, input, backupOfUnreadable != nullptr, page); !o.ok())

@@ -53,7 +53,7 @@ RenderResult renderMonthPage(const MonthPageInput& input);
 // A page on disk that does not read back whole (its read's outcome says why) is refused, unless
 // backupOfUnreadable is given: then it is first copied to <page>.bak (or the next free .bak.N), whose
 // path goes there. Something other than a regular file in the diary folder is always refused.
-Outcome MakeMonthHtml(const QString& home, const QString& folder, const MonthPageInput& input,
+Outcome writeMonthPage(const QString& home, const QString& folder, const MonthPageInput& input,
                       LinkPairs* completedLinks = nullptr, QString* backupOfUnreadable = nullptr);
 
 // A month page rendered and checked against what lies under its name, ready to be written.
@@ -65,7 +65,7 @@ struct PreparedPage {
     std::shared_ptr<const MonthPage> readBack; // what bytes read back as (parseMonthPage), when the caller read them
 };
 
-// Everything MakeMonthHtml does before it writes: renders the page and checks what lies under its name,
+// Everything writeMonthPage does before it writes: renders the page and checks what lies under its name,
 // with the same outcomes (replaceUnreadable: as a backupOfUnreadable given). Writes nothing.
 Outcome prepareMonthPage(const QString& home, const QString& folder, const MonthPageInput& input,
                          bool replaceUnreadable, PreparedPage& page);

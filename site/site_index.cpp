@@ -322,7 +322,7 @@ Outcome writeSiteIndex(const QString& home, const QString& folder) {
 PublishResult publishMonthPage(const QString& home, const QString& folder, const MonthPageInput& input,
                                LinkPairs* completedLinks, QString* backupOfUnreadable) {
     PublishResult r;
-    r.page = MakeMonthHtml(home, folder, input, completedLinks, backupOfUnreadable);
+    r.page = writeMonthPage(home, folder, input, completedLinks, backupOfUnreadable);
     if (!r.page.ok())
         return r;
     // Written within the same millisecond at the same size, the page would look unchanged.

@@ -46,7 +46,7 @@ Outcome writeSiteIndex(const QString& home, const QString& folder);
 
 // One page write of the diary: the month page, then index.html and feed.xml.
 struct PublishResult {
-    Outcome page;  // as MakeMonthHtml; when it failed nothing was written
+    Outcome page;  // as writeMonthPage; when it failed nothing was written
     Outcome index; // as writeSiteIndex; success when the page failed (nothing was tried)
 };
 PublishResult publishMonthPage(const QString& home, const QString& folder, const MonthPageInput& input,

@@ -38,7 +38,7 @@ struct SnippetsRead {
 };
 SnippetsRead readCodeSnippets(const QString& home, const QString& folder, const QString& year, const QString& month);
 
-// FillCodeSnippets: readCodeSnippets' texts, for the window that shows no error for them.
-CodeSnippets FillCodeSnippets(const QString& home, const QString& folder, const QString& year, const QString& month);
+// codeSnippetsOfMonth: readCodeSnippets' texts, for the window that shows no error for them.
+CodeSnippets codeSnippetsOfMonth(const QString& home, const QString& folder, const QString& year, const QString& month);
 
 } // namespace tsuzuri

@@ -109,7 +109,7 @@ TEST_F(CliExportTest, Errors_ExitOneWithAMessageAndPrintNothing) {
 TEST_F(CliExportTest, Snippets_PrintsTheFiveTextsOfTheCalendarTab) {
     write(month());
     ASSERT_EQ(run({u"snippets"_s, u"200511"_s}), 0) << err.toStdString();
-    const CodeSnippets expected = FillCodeSnippets(home, u"diary"_s, u"2005"_s, u"11"_s);
+    const CodeSnippets expected = codeSnippetsOfMonth(home, u"diary"_s, u"2005"_s, u"11"_s);
     ASSERT_FALSE(expected.diary.isEmpty());
     EXPECT_EQ(printed(), snippetsJson(expected));
 }

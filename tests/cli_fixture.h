@@ -47,7 +47,7 @@ protected:
     std::optional<QByteArray> bytes(const QString& rel) const { return textfile::readFile(path(rel)); }
     void write(const MonthPageInput& in, const QString& folder = QStringLiteral("diary")) {
         ASSERT_TRUE(QDir(home).mkpath(folder));
-        ASSERT_TRUE(MakeMonthHtml(home, folder, in).ok());
+        ASSERT_TRUE(writeMonthPage(home, folder, in).ok());
     }
 
     QTemporaryDir root;

@@ -78,10 +78,10 @@ protected:
 
     void file(const QString& rel, const QByteArray& bytes) { ASSERT_TRUE(test::writeBytes(diary(rel), bytes)); }
 
-    UploadRequest request(const QString& rootText, QStringList selected, int chksaku = 0,
+    UploadRequest request(const QString& rootText, QStringList selected, int deleteAfterUpload = 0,
                           Protocol protocol = Protocol::Ftp) const {
         return {
-            home(), u"diary"_s, {host, u"tsuzuri"_s, u"secret"_s, rootText, chksaku, protocol}, std::move(selected)};
+            home(), u"diary"_s, {host, u"tsuzuri"_s, u"secret"_s, rootText, deleteAfterUpload, protocol}, std::move(selected)};
     }
     UploadResult run(const UploadRequest& r, const UploadRunner::ProgressCallback& progress = {}) {
         CurlFtpSession session;

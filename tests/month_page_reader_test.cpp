@@ -175,7 +175,7 @@ TEST(MonthPageReaderFile, MissingPageIsAnEmptyMonth_WrittenPageReadsBack_Unreada
     EXPECT_FALSE(r.exists);
     EXPECT_EQ(r.page, MonthPage{});
 
-    ASSERT_TRUE(MakeMonthHtml(home.path(), u"diary"_s, sample()).ok());
+    ASSERT_TRUE(writeMonthPage(home.path(), u"diary"_s, sample()).ok());
     r = read();
     EXPECT_TRUE(r.outcome.ok());
     EXPECT_TRUE(r.exists);

@@ -210,25 +210,25 @@ TEST_F(MakeMonthHtmlTest, WritesThePageAndReturnsTheCompletedLinks_UnwritableMon
     add(in, 4, u"t"_s, QString(), u"a.jpg;b.jpg"_s);
     LinkPairs links;
     links[0].path = u"untouched"_s;
-    EXPECT_EQ(MakeMonthHtml(home.path(), u"diary"_s, in, &links).msg, Msg::MediaNamesUnterminated);
+    EXPECT_EQ(writeMonthPage(home.path(), u"diary"_s, in, &links).msg, Msg::MediaNamesUnterminated);
     EXPECT_FALSE(QFile::exists(page()));
     EXPECT_EQ(links[0].path, u"untouched"_s);
     in.entries.rows[1].media += u';';
-    ASSERT_TRUE(MakeMonthHtml(home.path(), u"diary"_s, in, &links).ok());
+    ASSERT_TRUE(writeMonthPage(home.path(), u"diary"_s, in, &links).ok());
     EXPECT_EQ(textfile::readFile(page()), renderMonthPage(in).page.bytes);
     EXPECT_EQ(links[0].path, u"200510.html"_s);
-    EXPECT_EQ(MakeMonthHtml(home.path(), u"nowhere"_s, in).msg, Msg::WriteFailed);
+    EXPECT_EQ(writeMonthPage(home.path(), u"nowhere"_s, in).msg, Msg::WriteFailed);
 }
 
 TEST_F(MakeMonthHtmlTest, FailedWriteKeepsThePreviousPageWhole) {
-    ASSERT_TRUE(MakeMonthHtml(home.path(), u"diary"_s, in).ok());
+    ASSERT_TRUE(writeMonthPage(home.path(), u"diary"_s, in).ok());
     const std::optional<QByteArray> before = textfile::readFile(page());
     for (int d = 1; d <= 30; ++d)
         add(in, d, u"title"_s, QString(2000, u'本'));
     Outcome o;
     {
         FileSizeLimit limit(4096);
-        o = MakeMonthHtml(home.path(), u"diary"_s, in);
+        o = writeMonthPage(home.path(), u"diary"_s, in);
     }
     EXPECT_EQ(o.msg, Msg::WriteFailed);
     EXPECT_EQ(textfile::readFile(page()), before);
@@ -236,6 +236,6 @@ TEST_F(MakeMonthHtmlTest, FailedWriteKeepsThePreviousPageWhole) {
 
 TEST_F(MakeMonthHtmlTest, PageThatDoesNotReadWhole_IsNeverWrittenOver) {
     ASSERT_TRUE(textfile::writeFileAtomically(page(), "<html>my own page</html>").ok());
-    EXPECT_EQ(MakeMonthHtml(home.path(), u"diary"_s, in).msg, Msg::PageIncomplete);
+    EXPECT_EQ(writeMonthPage(home.path(), u"diary"_s, in).msg, Msg::PageIncomplete);
     EXPECT_EQ(textfile::readFile(page()), QByteArray("<html>my own page</html>"));
 }

@@ -26,7 +26,7 @@ protected:
         in.links[0] = {u"リンク先"_s, u"200510.html"_s};
         for (const QStringList& e : entries)
             add(in, e[0].toInt(), e[1], e[2], e.value(3));
-        ASSERT_TRUE(MakeMonthHtml(home.path(), folder, in).ok());
+        ASSERT_TRUE(writeMonthPage(home.path(), folder, in).ok());
     }
     SearchResult find(const QString& typed, std::optional<QString> folder = u"diary"_s) {
         return searchDiary(index, {home.path(), folder}, typed);

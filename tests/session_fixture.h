@@ -68,7 +68,7 @@ protected:
     }
     void makeDiary(const QString& name) const { ASSERT_TRUE(QDir().mkpath(folder(name) + u"/image"_s)); }
     void writePage(const MonthPageInput& in, const QString& name = u"diary"_s) const {
-        ASSERT_TRUE(MakeMonthHtml(home(), name, in).ok());
+        ASSERT_TRUE(writeMonthPage(home(), name, in).ok());
     }
     // A page of these entries, in the month of the first one.
     void writeEntries(const QList<DiaryEntry>& entries, const QString& name = u"diary"_s) const {

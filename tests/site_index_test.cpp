@@ -65,7 +65,7 @@ TEST_F(SiteIndexTest, MonthsNewestFirstWithCountsAndEntryAnchors_FeedOfTheNewest
 
     // A page mended after a rebuild read it is read again.
     ASSERT_TRUE(QFile::remove(file(u"200510.html"_s)));
-    ASSERT_TRUE(MakeMonthHtml(home.path(), u"diary"_s, month(2005, 10, 1)).ok());
+    ASSERT_TRUE(writeMonthPage(home.path(), u"diary"_s, month(2005, 10, 1)).ok());
     EXPECT_TRUE(writeSiteIndex(home.path(), u"diary"_s).ok());
 }
 

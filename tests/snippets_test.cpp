@@ -49,8 +49,8 @@ TEST(Snippets, FromTheFolder_CharactersCodePage932LacksStayReferencesAndNoOrUnre
 
     MonthPageInput in = month(2005, 11);
     add(in, 4, u"😀"_s, u"本文"_s);
-    ASSERT_TRUE(MakeMonthHtml(home.path(), u"diary"_s, in).ok());
-    const CodeSnippets s = FillCodeSnippets(home.path(), u"diary"_s, u"2005"_s, u"11"_s);
+    ASSERT_TRUE(writeMonthPage(home.path(), u"diary"_s, in).ok());
+    const CodeSnippets s = codeSnippetsOfMonth(home.path(), u"diary"_s, u"2005"_s, u"11"_s);
     EXPECT_TRUE(s.diary.contains(u"\r\n&#128512;\r\n"_s));
     EXPECT_EQ(s, codeSnippets(pageText(in)));
 

@@ -13,7 +13,7 @@ class DayCell final : public QLabel {
 public:
     explicit DayCell(QWidget* parent = nullptr);
 
-    // Caption, colours and font as DrawCalendar leaves them.
+    // Caption, colours and font as the calendar drawing leaves them.
     void setLook(const DayCellLook& look);
     const DayCellLook& look() const { return look_; }
 

@@ -19,7 +19,7 @@ using SentBytes = std::function<void(qint64)>;
 // Whom to log in to, and how.
 struct ServerLogin {
     Protocol protocol = Protocol::Ftp;
-    QString host; // txtFTP: "host" or "host:port"
+    QString host; // the host box: "host" or "host:port"
     QString port; // the port box; filled in, it wins over the port in host (upload/server_address.h)
     QString user;
     QString password;

@@ -17,7 +17,7 @@ struct ServerAddress {
     int port = 0;
 };
 
-// Where a connection goes: txtFTP as "host", "host:port", "[v6]" or "[v6]:port" (a bare IPv6 literal has
+// Where a connection goes: the host box as "host", "host:port", "[v6]" or "[v6]:port" (a bare IPv6 literal has
 // more than one colon and no port), then the port box, which wins when it is filled in, else the
 // protocol's own port. Nothing, and why (UploadBadHost, UploadBadPort), when the texts name no server.
 std::optional<ServerAddress> serverAddress(const ConnectionSettings& c, Outcome* why = nullptr);

@@ -9,7 +9,7 @@
 
 namespace tsuzuri::upload {
 
-// The remote base directory from the text of txtRoot: empty stays empty (paths relative to where the
+// The remote base directory from the remote folder box as typed: empty stays empty (paths relative to where the
 // login places the user); otherwise it gets a "/" in front and at the end where they are missing.
 QString remoteBase(const QString& rootText);
 
@@ -41,7 +41,7 @@ class SentManifest;
 struct PlanRequest {
     QString home;         // program folder
     QString folder;       // diary folder name, as typed
-    QString rootText;     // txtRoot, as typed
+    QString rootText;     // the remote folder box, as typed
     QStringList selected; // upload list entries in list order: "[フォルダ]image", "[ファイル]200511.html"
     // When set, a file this record holds with its size and SHA-256 as they are now is left out; every
     // directory is still made.

@@ -17,8 +17,8 @@ namespace tsuzuri::upload {
 // What one upload works on: the window's boxes (or the CLI's settings file) at the moment it starts.
 struct UploadRequest {
     QString home;                  // program folder
-    QString folder;                // diary folder name (txtDiaryDir)
-    ConnectionSettings connection; // txtFTP, txtID, txtPass, txtRoot, chksaku, protocol and port
+    QString folder;                // diary folder name
+    ConnectionSettings connection; // host, account, password, remote folder, delete-after-upload, protocol and port
     QStringList selected;          // the selected upload list entries, in list order
     // Only what changed: files whose size or SHA-256 differs from what last arrived at this account and
     // remote directory (upload/sent_manifest.h) go; false sends every selected file.
@@ -67,7 +67,7 @@ public:
 
     // Plans, logs in, carries out the commands in order and stops at the first failure (nothing further
     // is sent). Each file that arrives is recorded at once in the folder's record of this target. When every file
-    // arrived and chksaku is 1, and some selected entry contains
+    // arrived and deleting after upload is on, and some selected entry contains
     // "[フォルダ]image", deletes the plain files directly inside the diary folder's image folder, but only
     // those that went to the server in this run. progress is called on run()'s thread, often.
     UploadResult run(const UploadRequest& request, const ProgressCallback& progress = {});
