@@ -25,7 +25,9 @@ int autumnalEquinox(int year) {
 
 // The month-day key: "11" is both January 1 and November 1... and "113" is January 13 and November 3,
 // which is why every key rule also tests the month.
-QString monthDayKey(int month, int day) { return QString::number(month) + QString::number(day); }
+QString monthDayKey(int month, int day) {
+    return QString::number(month) + QString::number(day);
+}
 
 } // namespace
 
@@ -69,7 +71,8 @@ QString classicHolidayName(int year, int month, int day, int mondayOrdinal, int 
     return {};
 }
 
-void markClassicHolidayCell(int year, int month, int day, int cell, int mondayOrdinal, int weekday, HolidayCells& cells) {
+void markClassicHolidayCell(int year, int month, int day, int cell, int mondayOrdinal, int weekday,
+                            HolidayCells& cells) {
     const QString name = classicHolidayName(year, month, day, mondayOrdinal, weekday);
     if (name.isEmpty())
         return;
@@ -88,7 +91,7 @@ void markClassicHolidayCell(int year, int month, int day, int cell, int mondayOr
 }
 
 void flagClassicHoliday(int year, int month, int day, int mondayOrdinal, int weekday, int& holidayFlag,
-                  int& substituteFlag) {
+                        int& substituteFlag) {
     if (classicHolidayName(year, month, day, mondayOrdinal, weekday).isEmpty())
         return;
     holidayFlag = 1;

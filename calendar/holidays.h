@@ -21,12 +21,13 @@ QString classicHolidayName(int year, int month, int day, int mondayOrdinal, int 
 
 // Classic rules for the calendar grid: colours the day's cell (or, for a Sunday holiday, the next cell as
 // "振替休日") and records the name.
-void markClassicHolidayCell(int year, int month, int day, int cell, int mondayOrdinal, int weekday, HolidayCells& cells);
+void markClassicHolidayCell(int year, int month, int day, int cell, int mondayOrdinal, int weekday,
+                            HolidayCells& cells);
 
 // Classic rules for the page writer: sets (never clears) the holiday flag, and the substitute flag for a
 // Sunday holiday.
 void flagClassicHoliday(int year, int month, int day, int mondayOrdinal, int weekday, int& holidayFlag,
-                  int& substituteFlag);
+                        int& substituteFlag);
 
 // One month's holidays under either rule set, indexed by day 1..31:
 //  - tooltip: the day cell's tooltip (holiday name, "振替休日", …, or empty);

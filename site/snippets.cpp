@@ -158,7 +158,8 @@ SnippetsRead readCodeSnippets(const QString& home, const QString& folder, const 
     return result;
 }
 
-CodeSnippets codeSnippetsOfMonth(const QString& home, const QString& folder, const QString& year, const QString& month) {
+CodeSnippets codeSnippetsOfMonth(const QString& home, const QString& folder, const QString& year,
+                                 const QString& month) {
     return readCodeSnippets(home, folder, year, month).snippets;
 }
 

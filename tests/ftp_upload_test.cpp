@@ -80,8 +80,10 @@ protected:
 
     UploadRequest request(const QString& rootText, QStringList selected, int deleteAfterUpload = 0,
                           Protocol protocol = Protocol::Ftp) const {
-        return {
-            home(), u"diary"_s, {host, u"tsuzuri"_s, u"secret"_s, rootText, deleteAfterUpload, protocol}, std::move(selected)};
+        return {home(),
+                u"diary"_s,
+                {host, u"tsuzuri"_s, u"secret"_s, rootText, deleteAfterUpload, protocol},
+                std::move(selected)};
     }
     UploadResult run(const UploadRequest& r, const UploadRunner::ProgressCallback& progress = {}) {
         CurlFtpSession session;

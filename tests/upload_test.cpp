@@ -46,7 +46,10 @@ protected:
     void file(const QString& rel, const QByteArray& bytes = "x") { ASSERT_TRUE(test::writeBytes(diary(rel), bytes)); }
     QStringList imageFiles() const { return QDir(diary(u"image"_s)).entryList(QDir::Files, QDir::Name); }
     UploadRequest request(QStringList selected, int deleteAfterUpload = 0, const QString& root = u"www/diary"_s) const {
-        return {home.path(), u"diary"_s, {u"ftp.example.jp"_s, u"me"_s, u"pw"_s, root, deleteAfterUpload}, std::move(selected)};
+        return {home.path(),
+                u"diary"_s,
+                {u"ftp.example.jp"_s, u"me"_s, u"pw"_s, root, deleteAfterUpload},
+                std::move(selected)};
     }
     QTemporaryDir home;
     FakeFtpSession session;
