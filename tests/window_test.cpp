@@ -80,6 +80,8 @@ TEST_F(WindowTest, EveryControlHasAnAccessibleName_AndNothingIsClippedAtTheMinim
     window->resize(window->minimumSizeHint());
     EXPECT_LE(window->minimumSizeHint().width(), 800);
     EXPECT_LE(window->minimumSizeHint().height(), 600);
+    for (QLabel* heading : window->findChildren<QLabel*>())
+        EXPECT_TRUE(heading->text() != u"土"_s || heading->geometry().bottom() < cell(7)->geometry().top());
     auto* tabs = window->findChild<QTabWidget*>();
     for (int i = 0; i < tabs->count(); ++i) {
         tabs->setCurrentIndex(i);
