@@ -349,6 +349,21 @@ QString normalizeLineBreaks(QStringView text) {
     return out;
 }
 
+namespace {
+
+// The whole of an open file, or nothing (and why) when reading failed part way.
+std::optional<QByteArray> readAllOf(QFile& file, QString* error) {
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        if (error)
+            *error = file.errorString();
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+} // namespace
+
 std::optional<QByteArray> readFile(const QString& path, QString* error) {
     // Binary on purpose: the calendar rows carry lone CRs that text mode would eat.
     QFile file(path);
@@ -357,13 +372,7 @@ std::optional<QByteArray> readFile(const QString& path, QString* error) {
             *error = file.errorString();
         return std::nullopt;
     }
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = file.errorString();
-        return std::nullopt;
-    }
-    return bytes;
+    return readAllOf(file, error);
 }
 
 std::optional<QByteArray> readRegularFile(const QString& path, QString* error) {
@@ -385,13 +394,7 @@ std::optional<QByteArray> readRegularFile(const QString& path, QString* error) {
             *error = file.errorString();
         return std::nullopt;
     }
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = file.errorString();
-        return std::nullopt;
-    }
-    return bytes;
+    return readAllOf(file, error);
 }
 
 PathKind pathKind(const QString& folder, const QString& path) {
