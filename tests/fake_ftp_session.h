@@ -15,8 +15,8 @@
 
 namespace tsuzuri::upload::testing {
 
-// Records the exact command texts in order and answers from a script: a refused login, a command
-// that fails with a server reason, a hook that runs inside a command (to cancel, to drop a file in).
+// Records the exact command texts in order and answers from a script: an untrusted server, a command
+// that fails, a hook that runs inside a command (to cancel, to drop a file in).
 class FakeFtpSession : public FtpSession {
 public:
     // Recorded.
@@ -25,10 +25,8 @@ public:
     int abandoned = 0;
 
     // Scripted.
-    std::optional<QString> refuseLogin;                            // the server's reason
-    QString failOn;                                                // command text that fails ("QUIT" too)…
-    QString failReason = QStringLiteral("550 Permission denied."); // …with this reason
-    bool blockPuts = false;                                        // a Put waits until cancel()
+    QString failOn;         // command text that fails ("QUIT" too), as a server refusing it would
+    bool blockPuts = false; // a Put waits until cancel()
     std::function<void(const Command&)> during;
     std::optional<ServerIdentity> untrusted; // a host key nobody trusted yet: the login stops before sending
 
@@ -36,9 +34,7 @@ public:
         login_ = QStringList{l.host, l.user, l.password};
         if (untrusted)
             m_reason = Outcome::failure(Msg::HostKeyNotTrusted, {untrusted->shownHost(), untrusted->fingerprint()});
-        else if (refuseLogin)
-            m_reason = Outcome::failure(Msg::ErrorWithReason, {*refuseLogin});
-        return !refuseLogin && !untrusted;
+        return !untrusted;
     }
     std::optional<ServerIdentity> untrustedServer() const override { return untrusted; }
 
@@ -54,7 +50,7 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         const bool failed = m_cancelled || commands.last() == failOn;
         if (failed)
-            m_reason = Outcome::failure(Msg::ErrorWithReason, {m_cancelled ? QStringLiteral("cancelled") : failReason});
+            m_reason = Outcome::failure(Msg::ErrorWithReason, {m_cancelled ? QStringLiteral("cancelled") : QStringLiteral("550 Permission denied.")});
         return !failed;
     }
 
