@@ -50,7 +50,8 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         const bool failed = m_cancelled || commands.last() == failOn;
         if (failed)
-            m_reason = Outcome::failure(Msg::ErrorWithReason, {m_cancelled ? QStringLiteral("cancelled") : QStringLiteral("550 Permission denied.")});
+            m_reason = Outcome::failure(Msg::ErrorWithReason, {m_cancelled ? QStringLiteral("cancelled")
+                                                                           : QStringLiteral("550 Permission denied.")});
         return !failed;
     }
 
